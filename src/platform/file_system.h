@@ -1,0 +1,57 @@
+// Files as the module needs them: the existence test with Windows semantics, reading an existing
+// file, and creating (or emptying) a file for writing.
+#ifndef VIRU4DEDUZ_PLATFORM_FILE_SYSTEM_H_
+#define VIRU4DEDUZ_PLATFORM_FILE_SYSTEM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace viru4deduz {
+
+// A file opened for reading at any offset.
+class RandomAccessFile {
+ public:
+  virtual ~RandomAccessFile() = default;
+  // The file's size in bytes when it was opened.
+  virtual std::uint64_t Size() const = 0;
+  // Reads up to n bytes at offset into buf. Returns the number of bytes read (short at the end of
+  // the file) or -1 with *error set to a system error number.
+  virtual long long Read(std::uint64_t offset, std::size_t n, void* buf, int* error) = 0;
+};
+
+// A file opened for writing from its start.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Returns 0 or a system error number.
+  virtual int Append(const void* data, std::size_t n) = 0;
+  virtual int Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The existence test (access mode 0): true when a file or directory of that name exists.
+  // Paths may use '\' as well as '/'; each component is matched exactly first, then without regard
+  // to case, as Windows would.
+  virtual bool Exists(const std::string& path) = 0;
+
+  // Opens an existing file, found as Exists finds it. nullptr with *error set on failure.
+  virtual std::unique_ptr<RandomAccessFile> OpenForRead(const std::string& path, int* error) = 0;
+
+  // Creates the file, or empties it when it exists. nullptr with *error set on failure.
+  virtual std::unique_ptr<WritableFile> CreateForWrite(const std::string& path, int* error) = 0;
+
+  // The system's message text for an error number (the FormatMessage of this layer).
+  virtual std::string ErrorText(int error) = 0;
+};
+
+// The process-wide POSIX file system.
+FileSystem* DefaultFileSystem();
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_PLATFORM_FILE_SYSTEM_H_

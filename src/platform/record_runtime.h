@@ -1,0 +1,42 @@
+// The record I/O runtime: files of 256-byte direct-access records, opened on numbered units.
+//
+// Transfer statuses: 0 complete; negative at the end of the file (a record cut short by the end
+// of the file: its missing bytes read as zeros); positive on failure:
+//   kRecordBeyondEnd      the record lies wholly beyond the end of the file, or its number is < 1
+//   kRecordUnitNotOpen    nothing is open on the unit, or the open of an existing file failed
+//   kRecordReadError      the system could not read the bytes
+#ifndef VIRU4DEDUZ_PLATFORM_RECORD_RUNTIME_H_
+#define VIRU4DEDUZ_PLATFORM_RECORD_RUNTIME_H_
+
+#include <cstdint>
+#include <string>
+
+namespace viru4deduz {
+
+constexpr int kRecordLength = 256;
+constexpr int kRecordEndOfFile = -1;
+constexpr int kRecordBeyondEnd = 36;
+constexpr int kRecordUnitNotOpen = 30;
+constexpr int kRecordReadError = 39;
+
+class RecordRuntime {
+ public:
+  virtual ~RecordRuntime() = default;
+
+  // True when a file of that name exists (name without trailing blanks).
+  virtual bool Inquire(const std::string& name) = 0;
+
+  // Opens an existing file on unit for reading records by number. The result is not reported:
+  // when the open fails, every transfer on the unit fails with kRecordUnitNotOpen.
+  virtual void Open(int unit, const std::string& name) = 0;
+
+  // Reads record (1-based) of unit into buffer (kRecordLength bytes). Returns the status.
+  virtual int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) = 0;
+
+  // Closes the unit; closing a unit that is not open does nothing.
+  virtual void Close(int unit) = 0;
+};
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_PLATFORM_RECORD_RUNTIME_H_
