@@ -1,0 +1,152 @@
+#include "settings/talvor_registry.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace viru4deduz {
+
+const char* const SettingNameTable[kSettingNameCount] = {
+    "Default Data Path",
+    "Program Path",
+    "Interactive Plot",
+    "                ",
+    "                ",
+    "XMS Memory Allocated",
+    "VESKO_USER",
+    "Show Informational Messages",
+    "FILE_GRAPHIC",
+    "Delay_Value",
+    "Setting_Stress",
+    "Setting_Debug",
+    "Compress TALVOR Files",
+    "Alternative System Path",
+};
+
+namespace {
+
+constexpr const char* kSettingsKeyName = "Settings";
+constexpr std::size_t kValueBufferSize = 260;
+constexpr std::int32_t kDefaultWorkAreaSize = 12000000;
+constexpr const char* kDefaultWorkAreaText = "12000000";
+
+constexpr const char* kDebugError = "Debug Error Only!";
+constexpr const char* kBeyondTheArray = "CTalvorRegistry::GetKey() called with value beyond the array";
+
+bool IsNameIndex(int index) { return index >= 0 && index < kSettingNameCount; }
+
+bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The text's leading decimal number: leading white space skipped, an optional sign, digits up to
+// the first other character; no digits gives 0. A number beyond the 32-bit range saturates at
+// INT32_MAX or INT32_MIN instead of wrapping, so an absurd setting can never turn into a small
+// or negative size.
+std::int32_t LeadingNumber(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsWhiteSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Accumulated as a negative number, whose range reaches INT32_MIN.
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 - (text[i] - '0');
+    if (value < INT32_MIN) return negative ? INT32_MIN : INT32_MAX;
+  }
+  if (negative) return static_cast<std::int32_t>(value);
+  return value < -INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(-value);
+}
+
+}  // namespace
+
+CTalvorRegistry::CTalvorRegistry(SettingsStore& store, UserInterface& ui) : store_(store), ui_(ui) {
+  // Failures leave a handle at 0; the read or write that needs it then fails and reports.
+  store_.CreateKey(kCurrentUserKey, "Software", &software_);
+  store_.CreateKey(software_, "Ostrel", &company_);
+  store_.CreateKey(company_, "TALVOR", &product_);
+  store_.CreateKey(product_, "5.30", &version_);
+}
+
+CTalvorRegistry::~CTalvorRegistry() {
+  for (SettingsKey key : {company_, software_, product_, version_}) {
+    if (key != 0) store_.CloseKey(key);
+  }
+}
+
+std::string CTalvorRegistry::GetKey(int index) {
+  if (!IsNameIndex(index)) {
+    ui_.ShowMessage(kDebugError, kBeyondTheArray, kMessageBoxIconStop);
+    return "Bogus Value";
+  }
+  const std::string name = SettingNameTable[index];
+  if (name.empty()) return "";
+
+  // A failure to open the settings key leaves the handle at 0, and the query reports it.
+  SettingsKey settings = 0;
+  store_.CreateKey(version_, kSettingsKeyName, &settings);
+
+  std::string text;
+  char buffer[kValueBufferSize];
+  std::size_t size = sizeof buffer;
+  const long status = store_.QueryValue(settings, name, buffer, &size);
+  if (status == 0) {
+    // The value is a text: anything after a NUL byte is not part of it.
+    const std::string_view read(buffer, size);
+    text = read.substr(0, read.find('\0'));
+  } else if (status == kSettingsNotFound) {
+    SettingsKey marker = 0;
+    if (store_.CreateKey(settings, name, &marker) == 0) store_.CloseKey(marker);
+  } else {
+    ui_.ShowMessage(store_.ErrorText(status).c_str(), "Registry Error",
+                    kMessageBoxIconInformation);
+  }
+  if (settings != 0) store_.CloseKey(settings);
+  return text;
+}
+
+void CTalvorRegistry::SetKey(int index, const std::string& text) {
+  if (!IsNameIndex(index)) {
+    ui_.ShowMessage(kBeyondTheArray, kDebugError, kMessageBoxIconStop);
+    return;
+  }
+  const std::string name = SettingNameTable[index];
+  if (name.empty()) return;
+
+  SettingsKey settings = 0;
+  store_.CreateKey(version_, kSettingsKeyName, &settings);
+  if (store_.SetValue(settings, name, text.data(), text.size()) != 0) {
+    ui_.ShowMessage("Unable to update registry", "", kMessageBoxIconExclamation);
+  }
+  if (settings != 0) store_.CloseKey(settings);
+}
+
+std::int32_t CTalvorRegistry::GetWorkAreaSize() {
+  const std::string text = GetKey(kSettingWorkAreaSize);
+  if (text.empty()) {
+    SetKey(kSettingWorkAreaSize, kDefaultWorkAreaText);
+    return kDefaultWorkAreaSize;
+  }
+  return LeadingNumber(text);
+}
+
+std::string CTalvorRegistry::GetUserValue() { return GetKey(kSettingChainUser); }
+
+void GetChainUser(SettingsStore& store, UserInterface& ui, char* dest, int destSize, int* length) {
+  CTalvorRegistry registry(store, ui);
+  std::string text = registry.GetUserValue();
+  if (dest == nullptr || destSize <= 0) {
+    if (length != nullptr) *length = 0;
+    return;
+  }
+  // Cut to the room first and drop the blanks after, so the name never ends in a blank even when
+  // the cut falls just after one.
+  if (text.size() > static_cast<std::size_t>(destSize - 1)) {
+    text.resize(static_cast<std::size_t>(destSize - 1));
+  }
+  const std::size_t lastNonBlank = text.find_last_not_of(' ');
+  text.resize(lastNonBlank == std::string::npos ? 0 : lastNonBlank + 1);
+  std::memcpy(dest, text.c_str(), text.size() + 1);
+  if (length != nullptr) *length = static_cast<int>(text.size());
+}
+
+}  // namespace viru4deduz
