@@ -1,0 +1,114 @@
+#include "platform/posix_record_runtime.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace viru4deduz {
+
+namespace {
+
+constexpr std::uint64_t kRecordBytes = static_cast<std::uint64_t>(kRecordLength);
+constexpr std::uint64_t kBlockBytes = PosixRecordRuntime::kBlockRecords * kRecordBytes;
+constexpr std::uint64_t kNoBlock = std::numeric_limits<std::uint64_t>::max();
+
+}  // namespace
+
+// One open file and the block of it that is held in memory.
+class PosixRecordRuntime::UnitFile {
+ public:
+  explicit UnitFile(std::unique_ptr<RandomAccessFile> file)
+      : file_(std::move(file)),
+        size_(file_->Size()),
+        // A file smaller than a block needs no more room than its own size.
+        capacity_(static_cast<std::size_t>(std::min(kBlockBytes, size_))),
+        block_(capacity_ > 0 ? new unsigned char[capacity_] : nullptr) {}
+
+  int ReadRecord(std::int64_t record, unsigned char* buffer) {
+    if (record < 1) return kRecordBeyondEnd;
+    // Decide "beyond the end" before multiplying, so that no record number can overflow.
+    const std::uint64_t index = static_cast<std::uint64_t>(record) - 1;
+    if (index > size_ / kRecordBytes) return kRecordBeyondEnd;
+    const std::uint64_t offset = index * kRecordBytes;
+    if (offset >= size_) return kRecordBeyondEnd;
+
+    const std::uint64_t blockStart = offset - offset % kBlockBytes;
+    if (blockStart != blockStart_) {
+      const int status = FillBlock(blockStart);
+      if (status != 0) return status;
+    }
+    const std::size_t within = static_cast<std::size_t>(offset - blockStart);
+    // The block came back short: the file was cut after it was opened.
+    if (within >= blockValid_) return kRecordBeyondEnd;
+
+    const std::size_t present = std::min<std::size_t>(kRecordLength, blockValid_ - within);
+    std::memcpy(buffer, block_.get() + within, present);
+    if (present == static_cast<std::size_t>(kRecordLength)) return 0;
+    std::memset(buffer + present, 0, kRecordLength - present);
+    return kRecordEndOfFile;
+  }
+
+ private:
+  // Reads the block that begins at blockStart (a multiple of the block size below size_).
+  int FillBlock(std::uint64_t blockStart) {
+    const std::size_t wanted = static_cast<std::size_t>(std::min(kBlockBytes, size_ - blockStart));
+    std::size_t got = 0;
+    // A read may deliver less than asked without being at the end; only 0 bytes means the end.
+    while (got < wanted) {
+      int error = 0;
+      const long long n = file_->Read(blockStart + got, wanted - got, block_.get() + got, &error);
+      if (n < 0) {
+        blockStart_ = kNoBlock;
+        return kRecordReadError;
+      }
+      if (n == 0) break;
+      got += std::min(static_cast<std::size_t>(n), wanted - got);
+    }
+    blockStart_ = blockStart;
+    blockValid_ = got;
+    return 0;
+  }
+
+  std::unique_ptr<RandomAccessFile> file_;
+  std::uint64_t size_;
+  std::size_t capacity_;
+  std::unique_ptr<unsigned char[]> block_;
+  std::uint64_t blockStart_ = kNoBlock;  // file offset of the block held, kNoBlock for none
+  std::size_t blockValid_ = 0;           // bytes of the block that the file delivered
+};
+
+PosixRecordRuntime::PosixRecordRuntime(FileSystem& files) : files_(files) {}
+
+PosixRecordRuntime::~PosixRecordRuntime() = default;
+
+bool PosixRecordRuntime::Inquire(const std::string& name) { return files_.Exists(name); }
+
+void PosixRecordRuntime::Open(int unit, const std::string& name) {
+  // Reopening a unit closes what was open on it first, as the runtime's open does.
+  units_.erase(unit);
+  int error = 0;
+  std::unique_ptr<RandomAccessFile> file = files_.OpenForRead(name, &error);
+  units_[unit] = file ? std::make_unique<UnitFile>(std::move(file)) : nullptr;
+}
+
+int PosixRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned char* buffer) {
+  const auto found = units_.find(unit);
+  if (found == units_.end() || !found->second) return kRecordUnitNotOpen;
+  if (buffer == nullptr) return kRecordReadError;
+  return found->second->ReadRecord(record, buffer);
+}
+
+void PosixRecordRuntime::Close(int unit) { units_.erase(unit); }
+
+bool PosixRecordRuntime::IsOpen(int unit) const {
+  const auto found = units_.find(unit);
+  return found != units_.end() && found->second != nullptr;
+}
+
+RecordRuntime* DefaultRecordRuntime() {
+  static PosixRecordRuntime* const runtime = new PosixRecordRuntime(*DefaultFileSystem());
+  return runtime;
+}
+
+}  // namespace viru4deduz

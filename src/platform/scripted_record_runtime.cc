@@ -1,0 +1,134 @@
+#include "platform/scripted_record_runtime.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+#include "platform/file_system.h"
+#include "platform/posix_record_runtime.h"
+
+namespace viru4deduz {
+
+namespace {
+
+char FoldSeparator(char c) { return c == '\\' ? '/' : c; }
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(const std::string& a, const std::string& b, bool ignoreCase) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [ignoreCase](char x, char y) {
+           x = FoldSeparator(x);
+           y = FoldSeparator(y);
+           return ignoreCase ? FoldCase(x) == FoldCase(y) : x == y;
+         });
+}
+
+// An open in-memory file; it shares the bytes, so replacing the file does not pull them away.
+class MemoryFile : public RandomAccessFile {
+ public:
+  explicit MemoryFile(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+
+  std::uint64_t Size() const override { return bytes_->size(); }
+
+  long long Read(std::uint64_t offset, std::size_t n, void* buf, int* /*error*/) override {
+    if (offset >= bytes_->size()) return 0;
+    const std::size_t count = std::min<std::size_t>(n, bytes_->size() - offset);
+    std::memcpy(buf, bytes_->data() + offset, count);
+    return static_cast<long long>(count);
+  }
+
+ private:
+  std::shared_ptr<const std::string> bytes_;
+};
+
+}  // namespace
+
+// The files of the script, read-only, found by name as a Windows file system would find them.
+class ScriptedRecordRuntime::MemoryFiles : public FileSystem {
+ public:
+  explicit MemoryFiles(const std::set<std::string>& failOpen) : failOpen_(failOpen) {}
+
+  void Add(std::string name, std::string bytes) {
+    files_[std::move(name)] = std::make_shared<const std::string>(std::move(bytes));
+  }
+
+  bool Exists(const std::string& path) override { return Find(path) != files_.end(); }
+
+  std::unique_ptr<RandomAccessFile> OpenForRead(const std::string& path, int* error) override {
+    const auto found = Find(path);
+    if (found == files_.end()) return Fail(error, ENOENT);
+    if (failOpen_.count(path) > 0 || failOpen_.count(found->first) > 0) return Fail(error, EACCES);
+    return std::make_unique<MemoryFile>(found->second);
+  }
+
+  std::unique_ptr<WritableFile> CreateForWrite(const std::string& /*path*/, int* error) override {
+    if (error != nullptr) *error = EROFS;
+    return nullptr;
+  }
+
+  std::string ErrorText(int error) override { return std::generic_category().message(error); }
+
+ private:
+  using FileMap = std::map<std::string, std::shared_ptr<const std::string>>;
+
+  FileMap::const_iterator Find(const std::string& path) const {
+    for (bool ignoreCase : {false, true}) {
+      for (auto it = files_.begin(); it != files_.end(); ++it) {
+        if (SameName(path, it->first, ignoreCase)) return it;
+      }
+    }
+    return files_.end();
+  }
+
+  static std::unique_ptr<RandomAccessFile> Fail(int* error, int number) {
+    if (error != nullptr) *error = number;
+    return nullptr;
+  }
+
+  const std::set<std::string>& failOpen_;
+  FileMap files_;
+};
+
+ScriptedRecordRuntime::ScriptedRecordRuntime()
+    : files_(std::make_unique<MemoryFiles>(failOpen)),
+      reader_(std::make_unique<PosixRecordRuntime>(*files_)) {}
+
+ScriptedRecordRuntime::~ScriptedRecordRuntime() = default;
+
+void ScriptedRecordRuntime::AddFile(std::string name, std::string bytes) {
+  files_->Add(std::move(name), std::move(bytes));
+}
+
+void ScriptedRecordRuntime::FailTransfer(int k, int status) { plannedFailures_[k] = status; }
+
+void ScriptedRecordRuntime::ResetCounts() {
+  transferCount_ = 0;
+  transfers.clear();
+}
+
+bool ScriptedRecordRuntime::IsOpen(int unit) const { return reader_->IsOpen(unit); }
+
+bool ScriptedRecordRuntime::Inquire(const std::string& name) { return reader_->Inquire(name); }
+
+void ScriptedRecordRuntime::Open(int unit, const std::string& name) {
+  opens.emplace_back(unit, name);
+  reader_->Open(unit, name);
+}
+
+int ScriptedRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned char* buffer) {
+  transfers.emplace_back(unit, record);
+  if (transferCount_ < std::numeric_limits<int>::max()) ++transferCount_;
+  const auto planned = plannedFailures_.find(transferCount_);
+  if (planned != plannedFailures_.end()) return planned->second;
+  return reader_->ReadRecord(unit, record, buffer);
+}
+
+void ScriptedRecordRuntime::Close(int unit) {
+  closes.push_back(unit);
+  reader_->Close(unit);
+}
+
+}  // namespace viru4deduz

@@ -1,0 +1,71 @@
+// A record runtime for tests: files served from memory, every transfer logged, and faults on
+// demand (a failed open, a failed k-th transfer).
+//
+// Records are read by the same block reader as the real runtime, over an in-memory file system,
+// so the statuses (complete, cut short by the end, beyond the end, unit not open) are the same.
+#ifndef VIRU4DEDUZ_PLATFORM_SCRIPTED_RECORD_RUNTIME_H_
+#define VIRU4DEDUZ_PLATFORM_SCRIPTED_RECORD_RUNTIME_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/record_runtime.h"
+
+namespace viru4deduz {
+
+class PosixRecordRuntime;
+
+class ScriptedRecordRuntime : public RecordRuntime {
+ public:
+  ScriptedRecordRuntime();
+  ~ScriptedRecordRuntime() override;
+  ScriptedRecordRuntime(const ScriptedRecordRuntime&) = delete;
+  ScriptedRecordRuntime& operator=(const ScriptedRecordRuntime&) = delete;
+
+  // Adds (or replaces) a file. Names are looked up exactly first, then without regard to ASCII
+  // case; '\' and '/' are the same separator. A unit already open on a replaced file keeps
+  // reading the old contents.
+  void AddFile(std::string name, std::string bytes);
+
+  // Makes the k-th transfer (1-based, counted since construction or the last ResetCounts) return
+  // status instead of reading; the buffer is left untouched. Meant for positive statuses.
+  void FailTransfer(int k, int status);
+
+  // Starts counting transfers afresh and empties the transfer log; planned failures stay.
+  void ResetCounts();
+  int transferCount() const { return transferCount_; }
+
+  // True while a file is open on the unit (an open that failed leaves it false).
+  bool IsOpen(int unit) const;
+
+  bool Inquire(const std::string& name) override;
+  void Open(int unit, const std::string& name) override;
+  int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) override;
+  void Close(int unit) override;
+
+  // Names whose open fails although the file exists: Inquire stays true, transfers on the unit
+  // return kRecordUnitNotOpen. Matched against the name as given to Open and the stored name.
+  std::set<std::string> failOpen;
+  // Unit and record of every ReadRecord call since the last ResetCounts, in order.
+  std::vector<std::pair<int, std::int64_t>> transfers;
+  // Every Open (unit, name as given) and every Close (unit), in order.
+  std::vector<std::pair<int, std::string>> opens;
+  std::vector<int> closes;
+
+ private:
+  class MemoryFiles;
+
+  std::unique_ptr<MemoryFiles> files_;
+  std::unique_ptr<PosixRecordRuntime> reader_;
+  std::map<int, int> plannedFailures_;  // transfer number -> status
+  int transferCount_ = 0;
+};
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_PLATFORM_SCRIPTED_RECORD_RUNTIME_H_
