@@ -93,7 +93,8 @@ long RootDirectory(std::string* root) {
     base = configHome;
   } else {
     const char* home = std::getenv("HOME");
-    std::string homeDirectory = (home != nullptr && home[0] != '\0') ? home : PasswordHomeDirectory();
+    const std::string homeDirectory =
+        (home != nullptr && home[0] != '\0') ? home : PasswordHomeDirectory();
     if (homeDirectory.empty()) return ENOENT;
     base = homeDirectory + "/.config";
   }

@@ -30,7 +30,8 @@ constexpr std::int32_t kDefaultWorkAreaSize = 12000000;
 constexpr const char* kDefaultWorkAreaText = "12000000";
 
 constexpr const char* kDebugError = "Debug Error Only!";
-constexpr const char* kBeyondTheArray = "CTalvorRegistry::GetKey() called with value beyond the array";
+constexpr const char* kBeyondTheArray =
+    "CTalvorRegistry::GetKey() called with value beyond the array";
 
 bool IsNameIndex(int index) { return index >= 0 && index < kSettingNameCount; }
 
