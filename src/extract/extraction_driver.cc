@@ -1,0 +1,218 @@
+#include "extract/extraction_driver.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+#include "common/fixed_text.h"
+#include "extract/assembly.h"
+#include "outfile/output_control.h"
+#include "outfile/results_block.h"
+
+namespace viru4deduz {
+namespace {
+
+// a*b + c in 64 bits, or -1 when it overflows (counts are never negative here).
+std::int64_t MulAdd(std::int64_t a, std::int64_t b, std::int64_t c) {
+  std::int64_t product = 0;
+  std::int64_t sum = 0;
+  if (a < 0 || b < 0 || c < 0 || __builtin_mul_overflow(a, b, &product) ||
+      __builtin_add_overflow(product, c, &sum)) {
+    return -1;
+  }
+  return sum;
+}
+
+std::int64_t RestraintEntries(const ControlData& c) {
+  return static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() + c.resultCountC();
+}
+
+bool IsCaseMarker(std::int32_t code) {
+  return code == kBasicCaseMarker || code == kCombinationCaseMarker || code == kHarmonicCaseMarker;
+}
+
+// Lists the load cases: CaseStartTable(k) is the position just after the k-th case's marker.
+// Markers past the 1000th have no place in the table and are not listed.
+void ListCases(ModuleState& m) {
+  DriverState& d = m.driver;
+  const auto& code = m.output.tables.code;
+  d.caseStarts.Fill(0);
+  d.caseCount = 0;
+  for (int i = 1; i <= kCodeTableSize; ++i) {
+    if (code[i] == kEndOfCaseList) break;
+    if (!IsCaseMarker(code[i])) continue;
+    if (d.caseCount == kMaxCases) break;
+    d.caseStarts[++d.caseCount] = i + 1;
+  }
+}
+
+void BuildLabels(ModuleState& m) {
+  DriverState& d = m.driver;
+  for (int k = 1; k <= kMaxCases && d.caseStarts[k] >= 1; ++k) {
+    BlankFill(d.Label(k), kCaseLabelWidth, 1, kCaseLabelWidth);
+    std::int32_t lineCount = 0;
+    BuildCaseLabel(d.caseStarts, m.output.tables, k, d.labelLines, lineCount, d.extractStatus);
+    const int n = std::min(TrimmedLength(d.labelLines, kLabelLineWidth, kLabelLineWidth),
+                           kCaseLabelWidth);
+    CopySubstring(d.Label(k), kCaseLabelWidth, d.labelLines, kLabelLineWidth, 1, n, 1);
+  }
+}
+
+// The labels offered for selection: those before the first empty one, less the skipped cases.
+void CountLabels(ModuleState& m, std::int32_t skipped) {
+  DriverState& d = m.driver;
+  d.labelCount = kLabelEntries;
+  for (int i = 1; i <= kLabelEntries; ++i) {
+    if (TrimmedLength(d.Label(i), kCaseLabelWidth, kCaseLabelWidth) == 0) {
+      d.labelCount = i - 1;
+      break;
+    }
+  }
+  d.labelCount -= skipped;
+}
+
+}  // namespace
+
+std::int64_t RestraintLayoutWords(const ControlData& c) {
+  const std::int64_t r = RestraintEntries(c);
+  const std::int64_t n = c.nodeCount();
+  const std::int64_t cases = c.resultCaseCount();
+  std::int64_t words = MulAdd(2, r, n);                   // node list and the two entry lists
+  words = MulAdd(12, MulAdd(r, cases, 0), words);         // restraint loads
+  words = MulAdd(6, MulAdd(n, cases, 0), words);          // displacements
+  return MulAdd(64, c.hangerCount(), words);              // hanger records
+}
+
+std::int64_t ElementLayoutWords(const ControlData& c) {
+  const std::int64_t perElement =
+      MulAdd(84, c.elementSetCountB(), MulAdd(24, c.elementSetCountA(), 30));
+  return MulAdd(perElement, c.elementCount(), 0);
+}
+
+void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
+                   const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
+                   int jobPathLength, const int* node, float* resultBlock, int& status,
+                   int& caseRequestFlag, const int& extractMode, const int& resultSetCount,
+                   int& loadCase, char* caseLabel, int caseLabelWidth) {
+  DriverState& d = m.driver;
+  const ControlData& c = m.output.control;
+  RecordReaders readers(env, m.io);
+
+  // Reset. The read error flag starts clear too: one damaged file must not fail every later
+  // request of the loaded module.
+  std::fill(resultBlock, resultBlock + 6 * std::clamp(resultSetCount, 0, 2), 0.0f);
+  d.labels.Fill(' ');
+  d.extractStatus = -1;
+  status = 1;
+  m.io.ioErrorFlag = 0;
+
+  // The output file: the job path with its last three characters replaced by "._P" (or "._Q"
+  // for a job path ending in Q). A path too short to have an extension names no output file.
+  const int length = jobPathLength;
+  if (length < 3 || length > jobPathWidth || jobPathWidth > kJobPathWidth) return;
+  std::memcpy(d.outputSuffix, jobPath[length - 1] == 'Q' ? "._Q" : "._P", 3);
+  std::memcpy(d.outputFileName, jobPath, static_cast<std::size_t>(jobPathWidth));
+  BlankFill(d.outputFileName, kJobPathWidth, length - 2, length);
+  std::memcpy(jobPath, d.outputFileName, static_cast<std::size_t>(jobPathWidth));
+  d.outputUnit = kOutputUnit;
+  CopySubstring(d.outputFileName, kJobPathWidth, d.outputSuffix, 3, length - 2, length, 1);
+
+  auto finish = [&] { env.records->Close(d.outputUnit); };
+
+  ReadOutputControl(readers, m.output, d.extractStatus, d.outputUnit, d.outputFileName, 0);
+  if (d.extractStatus & 1) return finish();
+  status = 2;
+
+  ListCases(m);
+  BuildLabels(m);
+  // skippedCaseCount is not negative (the control data are checked); past the label table it
+  // leaves nothing to offer.
+  const std::int32_t skipped = std::min(c.skippedCaseCount(), kLabelEntries);
+  CountLabels(m, skipped);
+
+  if (loadCase != 0) {
+    // A case number outside the label table names no case the file can hold.
+    if (loadCase < 1 || loadCase > kLabelEntries) {
+      BlankFill(caseLabel, caseLabelWidth, 1, caseLabelWidth);
+      status = 1;
+      return finish();
+    }
+    d.selectedCase = loadCase;
+    CopySubstring(caseLabel, caseLabelWidth, d.Label(d.selectedCase), kCaseLabelWidth, 1,
+                  kCaseLabelWidth, 1);
+  } else {
+    std::int32_t selection = 0;
+    SelectLoadCase(*env.ui, d.labels.data() + static_cast<std::ptrdiff_t>(skipped) * kCaseLabelWidth,
+                   kCaseLabelWidth, d.labelCount, selection, caseLabel, caseLabelWidth);
+    if (selection < 1) {
+      caseRequestFlag = -1;
+      d.extractStatus = 0;
+      status = 0;
+      return finish();
+    }
+    d.selectedCase = skipped + selection;
+    loadCase = d.selectedCase;
+  }
+
+  // Room: nothing is read unless every region fits.
+  const std::int64_t caseBlockWords = MulAdd(8, c.caseBlockCount(), 0);
+  const std::int64_t room = static_cast<std::int64_t>(workWordCount) - caseBlockWords;
+  const std::int64_t restraintWords = RestraintLayoutWords(c);
+  const std::int64_t elementWords = ElementLayoutWords(c);
+  if (caseBlockWords < 0 || restraintWords < 0 || elementWords < 0 || restraintWords > room ||
+      elementWords > room) {
+    return finish();
+  }
+
+  const std::int64_t n = c.nodeCount();
+  const std::int64_t r = RestraintEntries(c);
+  const std::int64_t cases = c.resultCaseCount();
+  d.restraintEntryCount = static_cast<std::int32_t>(r);
+  WorkAreaRegions& g = d.regions;
+  g.caseBlocks = 1;
+  g.nodeList = 1 + caseBlockWords;
+  g.restraintNodes = g.nodeList + n;
+  g.restraintTags = g.restraintNodes + r;
+  g.hangerRecords = g.restraintTags + r;
+  g.restraintLoads = g.hangerRecords + 64 * static_cast<std::int64_t>(c.hangerCount());
+  g.displacements = g.restraintLoads + 12 * r * cases;
+
+  std::span<std::int32_t> area(workArea, static_cast<std::size_t>(std::max(workWordCount, 0)));
+  ReadCaseBlocks(readers, c.caseBlockCount(), area.first(static_cast<std::size_t>(caseBlockWords)),
+                 d.outputUnit, c.caseBlockRecord());
+  ResultsShape shape{c.fileVersion(), c.nodeCount(), d.restraintEntryCount, c.hangerCount(),
+                     c.resultCaseCount(), c.resultStartRecord()};
+  ReadResultsBlock(readers, area, shape, d.outputUnit, g);
+  // Results that could not be read are no results (the reader has reported the error).
+  if (m.io.ioErrorFlag & 1) {
+    status = 1;
+    return finish();
+  }
+
+  CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
+                   m.output.legacy.fullListStart, c.fileVersion());
+  // An ordinal outside the stored cases addresses no stored slice: there is no output for it.
+  if (d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases) {
+    status = 1;
+    return finish();
+  }
+  const std::int64_t ordinal = d.caseResultOrdinal;
+  if (extractMode == 1) {
+    auto nodes = area.subspan(static_cast<std::size_t>(g.restraintNodes - 1), static_cast<std::size_t>(r));
+    auto tags = area.subspan(static_cast<std::size_t>(g.restraintTags - 1), static_cast<std::size_t>(r));
+    auto slice = area.subspan(static_cast<std::size_t>(g.restraintLoads - 1 + (ordinal - 1) * 12 * r),
+                              static_cast<std::size_t>(12 * r));
+    SortRestraintEntries(nodes, tags, slice, d.restraintEntryCount);
+    SumRestraintLoads(nodes, slice, d.restraintEntryCount, node, resultBlock, d.extractStatus);
+  } else if (extractMode == 2) {
+    auto nodes = area.subspan(static_cast<std::size_t>(g.nodeList - 1), static_cast<std::size_t>(n));
+    auto slice = area.subspan(static_cast<std::size_t>(g.displacements - 1 + (ordinal - 1) * 6 * n),
+                              static_cast<std::size_t>(6 * n));
+    ExtractDisplacements(nodes, slice, c.nodeCount(), node, resultBlock, resultSetCount,
+                         d.extractStatus);
+  }
+  if (!(d.extractStatus & 1)) status = 0;
+  finish();
+}
+
+}  // namespace viru4deduz

@@ -1,0 +1,29 @@
+// One request, from the job path to the filled result block.
+#ifndef VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_
+#define VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_
+
+#include <cstdint>
+
+#include "extract/module_state.h"
+#include "platform/env.h"
+
+namespace viru4deduz {
+
+// Runs one request. jobPath is a 256-character field holding the path and a NUL; its last three
+// characters come back blanked. status: 1 no readable output, 2 no restraint at the node or a work
+// area too small, 0 success (with caseRequestFlag -1 when the user cancelled the selection).
+// resultBlock holds resultSetCount sets of six reals.
+void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
+                   const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
+                   int jobPathLength, const int* node, float* resultBlock, int& status,
+                   int& caseRequestFlag, const int& extractMode, const int& resultSetCount,
+                   int& loadCase, char* caseLabel, int caseLabelWidth);
+
+// Words the job's results need after the case blocks (restraint layout), and the element layout;
+// -1 when the figure does not fit in 64 bits.
+std::int64_t RestraintLayoutWords(const ControlData& c);
+std::int64_t ElementLayoutWords(const ControlData& c);
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_

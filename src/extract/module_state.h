@@ -1,0 +1,50 @@
+// Every module-wide table and scalar of the module, in one object. One instance serves the
+// exported entry points; tests build their own. It is large (about 1.5 MB) and is always
+// allocated on the heap, once per module.
+#ifndef VIRU4DEDUZ_EXTRACT_MODULE_STATE_H_
+#define VIRU4DEDUZ_EXTRACT_MODULE_STATE_H_
+
+#include <cstdint>
+
+#include "common/table.h"
+#include "loadcases/case_labels.h"
+#include "loadcases/load_case_select.h"
+#include "outfile/control_data.h"
+#include "outfile/record_readers.h"
+#include "outfile/results_block.h"
+
+namespace viru4deduz {
+
+constexpr int kMaxCases = 1000;
+constexpr int kLabelEntries = 1150;
+constexpr int kJobPathWidth = 256;
+constexpr int kOutputUnit = 39;
+
+// The driver's own state for one request.
+struct DriverState {
+  std::int32_t extractStatus = 0;
+  std::int32_t outputUnit = 0;
+  char outputSuffix[3] = {};
+  char outputFileName[kJobPathWidth] = {};
+  Table<std::int32_t, kMaxCases> caseStarts;  // CaseStartTable
+  std::int32_t caseCount = 0;
+  Table<char, kLabelEntries * kCaseLabelWidth> labels;  // LoadCaseLabelTable, end to end
+  char labelLines[kLabelLineCount * kLabelLineWidth] = {};
+  std::int32_t labelCount = 0;
+  std::int32_t selectedCase = 0;
+  std::int32_t restraintEntryCount = 0;
+  WorkAreaRegions regions;
+  std::int32_t caseResultOrdinal = 0;
+
+  char* Label(int k) { return labels.data() + static_cast<std::ptrdiff_t>(k - 1) * kCaseLabelWidth; }
+};
+
+struct ModuleState {
+  RecordIo io;
+  OutputData output;
+  DriverState driver;
+};
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_EXTRACT_MODULE_STATE_H_

@@ -1,0 +1,107 @@
+#include "host/module.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "extract/extraction_driver.h"
+#include "platform/paths.h"
+#include "settings/talvor_registry.h"
+
+namespace viru4deduz {
+namespace {
+
+constexpr std::size_t kPathBuffer = kJobPathWidth;  // the path and its NUL
+constexpr std::size_t kDialogPathBuffer = 4096;
+
+// Upper case as the module has always made it: ASCII letters only.
+void MakeUpper(std::string& text) {
+  for (char& ch : text) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  }
+}
+
+}  // namespace
+
+Module::Module(const Env& env)
+    : env_(env), defaultUi_(env.ui), state_(std::make_unique<ModuleState>()) {}
+
+void Module::SetUserInterface(UserInterface* ui) { env_.ui = ui != nullptr ? ui : defaultUi_; }
+
+void Module::GetLoads(int* node, float* res1, float* res2, float* res3, float* res4, float* res5,
+                      float* res6, int* status, int* extractMode, char* jobPath, int* loadCase,
+                      char* caseLabel) {
+  // The job: the host's path with the extension "._p", when that file exists; else the user's
+  // choice in the open-file dialog. A host path that fills its whole buffer without a NUL cannot
+  // be a path: the user is asked instead, and the buffer is left alone.
+  bool pathFound = false;
+  const std::size_t hostLength = jobPath != nullptr ? strnlen(jobPath, kPathBuffer) : kPathBuffer;
+  if (hostLength > 0 && hostLength < kPathBuffer) {
+    env_.archive->Expand(jobPath);
+    PathRemoveExtensionA(jobPath);
+    PathAddExtensionA(jobPath, kPathBuffer, "._p");
+    pathFound = env_.files->Exists(jobPath);
+  }
+  std::string path;
+  if (pathFound) {
+    path = jobPath;
+  } else {
+    std::vector<char> chosen(kDialogPathBuffer, '\0');
+    if (!env_.ui->ChooseFile(kJobFileFilter, kJobFileDialogFlags, chosen.data(), chosen.size())) {
+      *status = 1;
+      return;
+    }
+    path.assign(chosen.data(), strnlen(chosen.data(), chosen.size()));
+  }
+  MakeUpper(path);
+
+  const int resultSetCount = *extractMode == 2 ? 2 : 1;
+  std::vector<float> resultBlock(static_cast<std::size_t>(6 * resultSetCount));
+
+  // The driver works on a 256-byte copy (the path and its NUL). A chosen path too long for it
+  // cannot name the job's output.
+  if (path.size() >= kPathBuffer) {
+    *status = 1;
+    env_.ui->ShowMessage(kNoOutputMessage, kMessageCaption, kMessageBoxIconStop);
+    return;
+  }
+  char local[kPathBuffer] = {};
+  std::memcpy(local, path.data(), path.size());
+  const int length = static_cast<int>(path.size());
+
+  std::int32_t workBytes = 0;
+  {
+    CTalvorRegistry registry(*env_.settings, *env_.ui);
+    workBytes = registry.GetWorkAreaSize();
+  }
+  const std::int32_t workWordCount = workBytes / 4;
+  // Not initialised: the driver fills every region before it reads it. A size below one word
+  // gives no words, and the room test then ends the request.
+  auto workArea = std::make_unique_for_overwrite<std::int32_t[]>(
+      static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
+
+  int caseRequestFlag = 0;
+  *status = 1;
+  env_.archive->Expand(local);
+  RunExtraction(*state_, env_, workArea.get(), workWordCount, local, kJobPathWidth, length, node,
+                resultBlock.data(), *status, caseRequestFlag, *extractMode, resultSetCount,
+                *loadCase, caseLabel, kCaseLabelWidth);
+  env_.archive->Pack(local);
+
+  if (*status == 1) {
+    env_.ui->ShowMessage(kNoOutputMessage, kMessageCaption, kMessageBoxIconStop);
+  } else if (*status == 2) {
+    env_.ui->ShowMessage(kNoRestraintMessage, kMessageCaption, kMessageBoxIconStop);
+  } else if (caseRequestFlag == 0) {
+    float* const components[6] = {res1, res2, res3, res4, res5, res6};
+    for (int set = 0; set < resultSetCount; ++set) {
+      for (int k = 0; k < 6; ++k) components[k][set] = resultBlock[static_cast<std::size_t>(6 * set + k)];
+    }
+    std::memcpy(jobPath, path.c_str(), path.size() + 1);
+  } else {
+    *status = 1;  // the user cancelled the load case selection: no message
+  }
+}
+
+}  // namespace viru4deduz

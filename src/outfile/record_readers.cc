@@ -1,0 +1,177 @@
+#include "outfile/record_readers.h"
+
+#include <bit>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "outfile/fatal_stop.h"
+
+namespace viru4deduz {
+namespace {
+
+// An integer right-justified in 5 columns, or five asterisks when it needs more.
+std::string FormatI5(std::int32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%5d", value);
+  return std::strlen(text) > 5 ? std::string("*****") : std::string(text);
+}
+
+// The destination must hold count items; a larger count is a corrupt request, not a read.
+bool Fits(std::size_t capacity, int count) {
+  return count <= 0 || static_cast<std::size_t>(count) <= capacity;
+}
+
+}  // namespace
+
+std::string Qread4Message(std::int32_t status, std::int32_t record) {
+  return "Error " + FormatI5(status) + " reading in QREAD4 on REC= " + FormatI5(record);
+}
+
+float UnpackReal3(const unsigned char bytes[3]) {
+  const std::uint32_t w = bytes[1] | (static_cast<std::uint32_t>(bytes[2]) << 8);
+  const std::uint32_t sign = w >> 15;
+  const std::uint32_t exponent = (w >> 9) & 63u;
+  const std::uint32_t fraction = ((w & 511u) << 8) | bytes[0];
+  return std::bit_cast<float>((sign << 31) | ((exponent + 96u) << 23) | (fraction << 6));
+}
+
+bool RecordReaders::NextRecord(int unit, std::int32_t& record, unsigned char* buf, int* status) {
+  if (record == INT32_MAX) {  // no record lies beyond the last record number
+    *status = kRecordBeyondEnd;
+    return false;
+  }
+  ++record;
+  *status = env_.records->ReadRecord(unit, record, buf);
+  return *status <= 0;  // a negative status (end of file) is not a failure
+}
+
+void RecordReaders::Fail(int stopCode, bool setFlag) {
+  STOPQ2(env_, stopCode);
+  if (setFlag) io_.ioErrorFlag = -1;
+}
+
+void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
+                           StreamCursor& cursor, int /*stopArg*/) {
+  auto report = [&] {
+    const std::string text = Qread4Message(io_.ioStatus, cursor.record);
+    env_.ui->ShowMessage(text.c_str(), "ERROR", kMessageBoxOk);
+    Fail(kStopWordRead, true);
+  };
+  // A position out of range is reported before the count is looked at.
+  if (cursor.position > kWordStreamUsedUp || cursor.position < 1 || !Fits(dest.size(), count)) {
+    report();
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (cursor.position == kWordStreamUsedUp) {
+      int status = 0;
+      const bool ok = NextRecord(unit, cursor.record, io_.recordBuffer, &status);
+      io_.ioStatus = status;
+      if (!ok) {
+        report();
+        return;
+      }
+      cursor.position = 1;
+    }
+    std::memcpy(&dest[static_cast<std::size_t>(i)],
+                io_.recordBuffer + (cursor.position - 1) * 4, 4);
+    ++cursor.position;
+  }
+}
+
+void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count,
+                                     StreamCursor& cursor, int /*stopArg*/) {
+  if (cursor.position > kDoubleStreamUsedUp || cursor.position < 1 || !Fits(dest.size(), count)) {
+    Fail(kStopDoubleRead, true);
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (cursor.position == kDoubleStreamUsedUp) {
+      int status = 0;
+      if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
+        Fail(kStopDoubleRead, true);
+        return;
+      }
+      cursor.position = 1;
+    }
+    std::memcpy(&dest[static_cast<std::size_t>(i)],
+                io_.recordBuffer + (cursor.position - 1) * 8, 8);
+    ++cursor.position;
+  }
+}
+
+void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<char> dest,
+                                   int count, int /*stopArg*/) {
+  if (!Fits(dest.size(), count)) {
+    Fail(kStopTextRead, false);
+    return;
+  }
+  int taken = kRecordLength;  // every call begins on a newly read record
+  for (int i = 0; i < count; ++i) {
+    if (taken == kRecordLength) {
+      const int status = env_.records->ReadRecord(unit, record, io_.textBuffer);
+      if (status > 0 || record == INT32_MAX) {
+        Fail(kStopTextRead, false);
+        return;
+      }
+      ++record;
+      taken = 0;
+    }
+    dest[static_cast<std::size_t>(i)] = static_cast<char>(io_.textBuffer[taken++]);
+  }
+}
+
+void RecordReaders::ReadWordBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest,
+                                  int count) {
+  if (count <= 0) return;
+  if (!Fits(dest.size(), count)) {
+    Fail(kStopBlockRead, true);
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (cursor.position < 0 || cursor.position > kWordBlockUsedUp) {  // left past a failure
+      Fail(kStopBlockRead, true);
+      return;
+    }
+    ++cursor.position;
+    if (cursor.position == kWordBlockUsedUp + 1) {
+      int status = 0;
+      if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
+        Fail(kStopBlockRead, true);
+        return;
+      }
+      cursor.position = 1;
+    }
+    std::memcpy(&dest[static_cast<std::size_t>(i)],
+                io_.recordBuffer + (cursor.position - 1) * 4, 4);
+  }
+}
+
+void RecordReaders::ReadPackedRealBlock(int unit, StreamCursor& cursor,
+                                        std::span<std::int32_t> dest, int count) {
+  if (count <= 0) return;
+  if (!Fits(dest.size(), count)) {
+    Fail(kStopBlockRead, true);
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (cursor.position < 0 || cursor.position > kPackedBlockUsedUp) {
+      Fail(kStopBlockRead, true);
+      return;
+    }
+    ++cursor.position;
+    if (cursor.position == kPackedBlockUsedUp + 1) {
+      int status = 0;
+      if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
+        Fail(kStopBlockRead, true);
+        return;
+      }
+      cursor.position = 1;
+    }
+    const float value = UnpackReal3(io_.recordBuffer + (cursor.position - 1) * 3);
+    dest[static_cast<std::size_t>(i)] = std::bit_cast<std::int32_t>(value);
+  }
+}
+
+}  // namespace viru4deduz

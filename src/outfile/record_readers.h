@@ -1,0 +1,94 @@
+// The stream readers through which every byte of the output file is read.
+//
+// A table in the output file is a stream: a run of items of one kind that begins at byte 0 of
+// its first record and continues in the following records; an item never straddles two records.
+// Each reader takes items through a cursor (the record last read into the buffer and a position
+// inside it) and reads the next record lazily, only when a further item is asked for.
+//
+// An unrecoverable read error is reported where it happens: QREAD4 shows its own message, every
+// reader calls the fatal stop with its stop code, and all but the text reader set ioErrorFlag.
+// Control always comes back to the caller, which tests bit 0 of ioErrorFlag after each call.
+// A cursor out of range or a count larger than the destination is reported the same way; no
+// reader ever reads or writes outside its buffers.
+#ifndef VIRU4DEDUZ_OUTFILE_RECORD_READERS_H_
+#define VIRU4DEDUZ_OUTFILE_RECORD_READERS_H_
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/env.h"
+
+namespace viru4deduz {
+
+// Items per record, and the position that says a reader's buffer is used up.
+constexpr int kWordsPerRecord = 64;
+constexpr int kDoublesPerRecord = 32;
+constexpr int kPackedRealsPerRecord = 85;
+constexpr int kWordStreamUsedUp = 65;    // QREAD4: position names the next word to take
+constexpr int kDoubleStreamUsedUp = 33;  // ReadDoubleStream: likewise for 8-byte reals
+constexpr int kWordBlockUsedUp = 64;     // ReadWordBlock: position names the last word taken
+constexpr int kPackedBlockUsedUp = 85;   // ReadPackedRealBlock: likewise for packed reals
+
+// Stop codes handed to the fatal stop.
+constexpr int kStopWordRead = 7;
+constexpr int kStopDoubleRead = 9;
+constexpr int kStopTextRead = 105;
+constexpr int kStopBlockRead = 409;
+
+// The module-wide record reading state.
+struct RecordIo {
+  alignas(8) unsigned char recordBuffer[256];  // shared by every reader but the text reader
+  unsigned char textBuffer[256];
+  std::int32_t ioStatus = 0;     // status of QREAD4's last record transfer
+  std::int32_t ioErrorFlag = 0;  // -1 after an unrecoverable read error
+};
+
+struct StreamCursor {
+  std::int32_t record = 0;    // the record last read into the buffer
+  std::int32_t position = 0;  // the position inside the buffer (meaning per reader)
+};
+
+// The text QREAD4 shows: "Error ", status in 5 columns, " reading in QREAD4 on REC= ", record
+// in 5 columns (five asterisks for a number that needs more).
+std::string Qread4Message(std::int32_t status, std::int32_t record);
+
+// Converts the 3-byte packed real of older files into an IEEE single.
+float UnpackReal3(const unsigned char bytes[3]);
+
+class RecordReaders {
+ public:
+  RecordReaders(Env& env, RecordIo& io) : env_(env), io_(io) {}
+
+  // count 4-byte words, bit for bit, into dest[0..count).
+  void QREAD4(std::span<std::int32_t> dest, int unit, int count, StreamCursor& cursor,
+              int stopArg);
+  // count 8-byte reals into dest[0..count).
+  void ReadDoubleStream(std::span<double> dest, int unit, int count, StreamCursor& cursor,
+                        int stopArg);
+  // count characters from record on into dest[0..count); record ends one past the last record
+  // read. Every call begins on a newly read record.
+  void ReadTextStream(int unit, std::int32_t& record, std::span<char> dest, int count,
+                      int stopArg);
+  // count 4-byte reals (as their bits) into dest[0..count).
+  void ReadWordBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest, int count);
+  // count packed 3-byte reals, each stored as the bits of a 4-byte real, into dest[0..count).
+  void ReadPackedRealBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest,
+                           int count);
+
+  RecordIo& io() { return io_; }
+  const RecordIo& io() const { return io_; }
+  Env& env() { return env_; }
+
+ private:
+  // Reads the record after cursor.record into buf; false after reporting a failure.
+  bool NextRecord(int unit, std::int32_t& record, unsigned char* buf, int* status);
+  void Fail(int stopCode, bool setFlag);
+
+  Env& env_;
+  RecordIo& io_;
+};
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_OUTFILE_RECORD_READERS_H_

@@ -1,0 +1,119 @@
+#include "outfile/results_block.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace viru4deduz {
+namespace {
+
+constexpr int kHangerSlotWords = 47;
+constexpr int kHangerTailWords = 16;
+constexpr int kLoadGroupWords = 12;
+
+// The 18 versions whose hanger records are split into three parts.
+bool SplitsHangerRecords(std::int32_t version) {
+  switch (version) {
+    case 111: case 211: case 611: case 711: case 1111: case 1211: case 1430: case 1431:
+    case 1440: case 1441: case 1450: case 1451: case 1510: case 1511: case 1520: case 1521:
+    case 1530: case 1531:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The record before a stream's first record. A first record of 0 or less (a damaged control
+// record) stays below 1, so the first transfer fails and is reported instead of wrapping.
+std::int32_t RecordBefore(std::int32_t firstRecord) {
+  return firstRecord > INT32_MIN ? firstRecord - 1 : firstRecord;
+}
+
+}  // namespace
+
+void ReadCaseBlocks(RecordReaders& readers, std::int32_t entryCount, std::span<std::int32_t> dest,
+                    int unit, std::int32_t firstRecord) {
+  if (entryCount <= 0) return;
+  StreamCursor cursor{RecordBefore(firstRecord), kWordStreamUsedUp};
+  readers.QREAD4(dest, unit, 8 * entryCount, cursor, 0);
+}
+
+void ReadResultsBlock(RecordReaders& readers, std::span<std::int32_t> workArea,
+                      const ResultsShape& s, int unit, const WorkAreaRegions& r) {
+  auto failed = [&] { return (readers.io().ioErrorFlag & 1) != 0; };
+  auto region = [&](std::int64_t firstWord, std::int64_t words) {
+    return workArea.subspan(static_cast<std::size_t>(firstWord - 1), static_cast<std::size_t>(words));
+  };
+  const std::int32_t version = s.fileVersion;
+  const std::int64_t n = s.nodeCount;
+  const std::int64_t entries = s.restraintEntryCount;
+  const std::int64_t hangers = s.hangerCount;
+  const std::int64_t cases = s.resultCaseCount;
+  const bool packed = version < 1510;
+
+  StreamCursor cursor{RecordBefore(s.resultStartRecord), kWordStreamUsedUp};
+  readers.QREAD4(region(r.nodeList, n), unit, static_cast<int>(n), cursor, 0);
+  if (failed()) return;
+
+  if (entries >= 1) {
+    readers.QREAD4(region(r.restraintNodes, 2 * entries), unit, static_cast<int>(2 * entries),
+                   cursor, 0);
+    if (failed()) return;
+    if (hangers >= 1) {
+      const std::int64_t slots = r.hangerRecords;
+      const std::int64_t oneWordSlots = slots + kHangerSlotWords * hangers;
+      const std::int64_t tailSlots = oneWordSlots + hangers;
+      if (SplitsHangerRecords(version)) {
+        const int firstPart = version < 1400 ? 20 : version < 1530 ? 44 : 47;
+        for (std::int64_t i = 0; i < hangers; ++i) {
+          auto slot = region(slots + i * kHangerSlotWords, kHangerSlotWords);
+          readers.QREAD4(slot, unit, firstPart, cursor, 0);
+          if (failed()) return;
+          std::fill(slot.begin() + firstPart, slot.end(), 0);  // words older files do not carry
+          readers.QREAD4(region(oneWordSlots + i, 1), unit, 1, cursor, 0);
+          if (failed()) return;
+          readers.QREAD4(region(tailSlots + i * kHangerTailWords, kHangerTailWords), unit,
+                         kHangerTailWords, cursor, 0);
+          if (failed()) return;
+        }
+      } else {
+        readers.QREAD4(region(slots, 37 * hangers), unit, static_cast<int>(37 * hangers), cursor,
+                       0);
+        if (failed()) return;
+      }
+    }
+  }
+
+  // Section 2 starts on a fresh record, right after the last record Section 1 used.
+  cursor.position = packed ? kPackedBlockUsedUp : kWordBlockUsedUp;
+  auto readValues = [&](std::span<std::int32_t> dest) {
+    if (packed) {
+      readers.ReadPackedRealBlock(unit, cursor, dest, static_cast<int>(dest.size()));
+    } else {
+      readers.ReadWordBlock(unit, cursor, dest, static_cast<int>(dest.size()));
+    }
+  };
+  if (entries >= 1) {
+    auto loads = region(r.restraintLoads, kLoadGroupWords * entries * cases);
+    if (version >= 1530) {
+      readValues(loads);
+    } else {
+      // Six values per entry: read them into the head of the block, then spread them into the
+      // 12-word groups from the last group to the first, so that nothing is overwritten unread.
+      const std::int64_t groups = entries * cases;
+      readValues(loads.first(static_cast<std::size_t>(6 * groups)));
+      if (failed()) return;
+      for (std::int64_t g = groups - 1; g >= 0; --g) {
+        std::int32_t six[6];
+        std::memcpy(six, &loads[static_cast<std::size_t>(6 * g)], sizeof six);
+        auto group = loads.subspan(static_cast<std::size_t>(kLoadGroupWords * g), kLoadGroupWords);
+        std::copy(six, six + 6, group.begin());
+        std::fill(group.begin() + 6, group.end(), 0);
+      }
+    }
+    if (failed()) return;
+  }
+  readValues(region(r.displacements, 6 * n * cases));
+}
+
+}  // namespace viru4deduz
