@@ -49,14 +49,15 @@ std::string ValueFileName(const std::string& name) {
   return EscapeName(name) + std::string(kValueSuffix);
 }
 
-// mkdir that accepts an existing directory (or a link to one) but nothing else in the way.
+// mkdir that accepts an existing directory (or a link to one) but nothing else in the way. The
+// existing directory is looked for whatever mkdir says, since on a read-only or foreign file
+// system it may report its refusal to create before the name's existence.
 long MakeDirectory(const std::string& path) {
   if (mkdir(path.c_str(), 0700) == 0) return 0;
   const int error = errno;
-  if (error != EEXIST) return error;
   struct stat info {};
   if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 0;
-  return ENOTDIR;
+  return error == EEXIST ? ENOTDIR : error;
 }
 
 long MakeDirectories(const std::string& path) {
