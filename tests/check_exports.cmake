@@ -1,3 +1,4 @@
+cmake_policy(SET CMP0057 NEW)
 # Lists the module's dynamic symbols and fails unless they are exactly the module's own names.
 execute_process(COMMAND nm -D --defined-only ${MODULE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

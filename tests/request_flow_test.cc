@@ -1,0 +1,168 @@
+// The request flow of one module instance over scripted layers: archive calls, the output file's
+// name, the version list, the room test, the chain file and the settings it reads.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "outfile/fatal_stop.h"
+#include "test_support.h"
+
+namespace viru4deduz::testing {
+namespace {
+
+constexpr char kSettingsKey[] = "Software\\Ostrel\\TALVOR\\5.30\\Settings";
+
+// A legacy block (210, 460 or 2300 words) with one stored basic case of stress type 4.
+std::vector<std::int32_t> LegacyBlock(std::int32_t version) {
+  const int codes = version < 500 ? 40 : version < 1000 ? 200 : 1000;
+  const int starts = version < 1000 ? 20 : 100;
+  const int lists = version < 500 ? 30 : version < 1000 ? 60 : 300;
+  std::vector<std::int32_t> block(static_cast<std::size_t>(codes + 4 * starts + 3 * lists), 0);
+  const std::int32_t end = version < 1000 ? -99 : -999;
+  block[0] = -4, block[1] = 1, block[2] = 3, block[3] = end;
+  block[static_cast<std::size_t>(codes + 2 * starts)] = 1;  // the full list start of case 1: stored
+  block[static_cast<std::size_t>(codes + 3 * starts)] = 4;  // its stress type
+  return block;
+}
+
+writer::OutputJob JobOfVersion(std::int32_t version) {
+  writer::OutputJob job = SmallJob(version);
+  if (version < 1400) job.legacyBlock = LegacyBlock(version);
+  return job;
+}
+
+class RequestFlowTest : public ::testing::Test {
+ protected:
+  void AddJob(const std::string& outputName, const writer::OutputJob& job) {
+    m_.AddFile(outputName, writer::WriteOutputFile(job));
+  }
+  void SetWorkAreaBytes(std::int64_t bytes) {
+    m_.settings.PutValue(kSettingsKey, "XMS Memory Allocated", std::to_string(bytes));
+  }
+  ScriptedModule m_;
+};
+
+TEST_F(RequestFlowTest, ArchiveSeesTheHostPathTheLocalCopyAndTheBlankedPath) {
+  AddJob("/JOBS/PIPE1._P", SmallJob());
+  Request r("/jobs/pipe1.x4", 1, 10);
+  r.RunOn(m_.module);
+  ASSERT_EQ(r.status, 0);
+  ASSERT_EQ(m_.archive.calls.size(), 3u);
+  EXPECT_EQ(m_.archive.calls[0], std::make_pair('E', std::string("/jobs/pipe1.x4")));
+  EXPECT_EQ(m_.archive.calls[1], std::make_pair('E', std::string("/JOBS/PIPE1._P")));
+  EXPECT_EQ(m_.archive.calls[2], std::make_pair('P', std::string("/JOBS/PIPE1   ")));
+  EXPECT_STREQ(r.jobPath, "/JOBS/PIPE1._P");
+}
+
+TEST_F(RequestFlowTest, PathEndingInQReadsTheQOutput) {
+  AddJob("/JOBS/PIPE1._Q", SmallJob());
+  m_.ui.fileAnswers.push_back("/jobs/pipe1._q");
+  Request r("", 1, 10);
+  r.RunOn(m_.module);
+  EXPECT_EQ(r.status, 0);
+  ASSERT_EQ(m_.records.opens.size(), 1u);
+  EXPECT_EQ(m_.records.opens[0].second, "/JOBS/PIPE1._Q");
+}
+
+TEST_F(RequestFlowTest, EveryAcceptedVersionDeliversTheLoads) {
+  for (std::int32_t version : {110, 111, 210, 211, 610, 611, 710, 711, 1111, 1211, 1430, 1431,
+                               1440, 1441, 1450, 1451, 1510, 1511, 1520, 1521, 1530, 1531}) {
+    SCOPED_TRACE(version);
+    const std::string name = "/J/V" + std::to_string(version) + "._P";
+    AddJob(name, JobOfVersion(version));
+    Request r(name, 1, 10);
+    r.RunOn(m_.module);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.res[0][0], 2.0f);
+    EXPECT_EQ(r.res[5][0], 106.0f);
+    EXPECT_EQ(m_.records.closes.back(), 39);
+    EXPECT_FALSE(m_.records.IsOpen(39));
+  }
+}
+
+TEST_F(RequestFlowTest, ExactlyEnoughRoomPassesAndOneWordLessDoesNot) {
+  AddJob("/J/ROOM._P", SmallJob());
+  // 3 nodes, 3 entries, 1 case: 3 + 2*3 + 12*3 + 6*3 = 63 words.
+  SetWorkAreaBytes(63 * 4);
+  Request fits("/J/ROOM._P", 1, 10);
+  fits.RunOn(m_.module);
+  EXPECT_EQ(fits.status, 0);
+  SetWorkAreaBytes(63 * 4 - 1);
+  Request shortByOne("/J/ROOM._P", 1, 10);
+  shortByOne.RunOn(m_.module);
+  EXPECT_EQ(shortByOne.status, 2);
+  EXPECT_EQ(m_.ui.messages.back().text, "No restraint found with this node number.");
+}
+
+TEST_F(RequestFlowTest, HugeOrNegativeCountsNeverWrapOrRead) {
+  struct Case {
+    std::map<int, std::int32_t> items;
+    int status;
+  } cases[] = {
+      {{{12, INT32_MAX}, {9, INT32_MAX}}, 2},  // 6*N*C needs 64 bits: the test fails, not wraps
+      {{{16, INT32_MAX}, {17, INT32_MAX}, {15, INT32_MAX}}, 2},
+      {{{14, INT32_MAX}, {10, INT32_MAX}, {11, INT32_MAX}}, 2},
+      {{{12, -3}}, 1},  // counts that cannot be true: no readable output
+      {{{26, -1}}, 1},
+  };
+  for (const Case& c : cases) {
+    writer::OutputJob job = SmallJob();
+    job.itemOverrides = c.items;
+    AddJob("/J/HOSTILE._P", job);
+    m_.records.ResetCounts();
+    Request r("/J/HOSTILE._P", 1, 10);
+    r.RunOn(m_.module);
+    EXPECT_EQ(r.status, c.status);
+  }
+}
+
+TEST_F(RequestFlowTest, ChainFileCarriesTheUserSuffixAndOnlyTheLastStop) {
+  m_.settings.PutValue(kSettingsKey, "VESKO_USER", "ab  ");
+  Env& env = m_.module.env();
+  STOPQ2(env, 7);
+  STOPQ2(env, 409);
+  ASSERT_NE(m_.files.Find("x4chain.ab"), nullptr);
+  EXPECT_EQ(*m_.files.Find("x4chain.ab"), "D4ODUDO.EXE 409\n");
+  EXPECT_EQ(m_.files.Find("x4chain.ab")->size(), 16u);
+  EXPECT_TRUE(m_.ui.messages.empty());
+}
+
+TEST_F(RequestFlowTest, ChainFileThatCannotBeCreatedGivesOneBoxPerStop) {
+  m_.files.failCreate["x4chain."] = EACCES;
+  STOPQ2(m_.module.env(), 409);
+  STOPQ2(m_.module.env(), 7);
+  ASSERT_EQ(m_.ui.messages.size(), 2u);
+  EXPECT_EQ(m_.ui.messages[0].caption, "STOPQ2 chain file creation. #409");
+  EXPECT_EQ(m_.ui.messages[0].text, m_.files.ErrorText(EACCES));
+  EXPECT_EQ(m_.ui.messages[0].type & 0xF0u, 0x10u);
+  EXPECT_EQ(m_.ui.messages[1].caption, "STOPQ2 chain file creation. #7");
+  EXPECT_EQ(m_.files.Find("x4chain."), nullptr);
+}
+
+TEST(UnitTransferTableTest, LabelsAreCutBlankedAndKeptApartPerKind) {
+  UnitTransferTable table;
+  std::memset(table.labels, 'x', sizeof table.labels);
+  table.TransferUnit(6, 1.8f, "FAHRENHEIT");
+  table.TransferUnit(13, 2.0f, "kilonewton");
+  table.TransferUnit(0, 25.4f, "m");
+  table.TransferUnit(1, 3.0f, "");
+  table.TransferUnit(2, 4.0f, nullptr);
+  table.TransferUnit(7, 32.0f, "OFFSET");
+  EXPECT_EQ(std::string(table.labels + UnitTransferTable::LabelOffset(6), 2), "Fx");  // kind 7's byte
+  EXPECT_EQ(std::string(table.labels + UnitTransferTable::LabelOffset(13), 7), "kilonew");
+  EXPECT_EQ(std::string(table.labels + UnitTransferTable::LabelOffset(0), 3), "m  ");
+  EXPECT_EQ(std::string(table.labels + UnitTransferTable::LabelOffset(1), 3), "   ");
+  EXPECT_EQ(std::string(table.labels + UnitTransferTable::LabelOffset(2), 3), "   ");
+  EXPECT_EQ(table.factors[7], 32.0f);
+  EXPECT_EQ(UnitTransferTable::LabelOffset(21) + 3, 132);
+
+  const UnitTransferTable before = table;
+  table.TransferUnit(22, 9.0f, "NO");
+  table.TransferUnit(-1, 9.0f, "NO");
+  EXPECT_EQ(std::memcmp(&before, &table, sizeof table), 0);
+}
+
+}  // namespace
+}  // namespace viru4deduz::testing
