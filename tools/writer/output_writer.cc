@@ -1,5 +1,7 @@
 #include "writer/output_writer.h"
 
+#include "writer/legacy_block.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -62,7 +64,8 @@ void WriteTables(const OutputJob& job, RecordFile& file) {
   };
   if (v < 1400) {
     const std::size_t words = v < 500 ? 210 : v < 1000 ? 460 : 2300;
-    for (std::size_t i = 0; i < words; ++i) file.Word(At(job.legacyBlock, i, 0));
+    const std::vector<std::int32_t> block = job.legacyBlock.empty() ? LegacyBlockOf(job) : job.legacyBlock;
+    for (std::size_t i = 0; i < words; ++i) file.Word(At(block, i, 0));
     file.EndStream();
     return;
   }
@@ -192,12 +195,7 @@ std::string WriteOutputFile(const OutputJob& job, FileMap* map) {
     where.extraLast = file.LastRecord();
   }
 
-  const std::int32_t resultCases =
-      static_cast<std::int32_t>(std::max(job.loads.size(), job.displacements.size()));
-  where.resultsFirst = file.NextRecord();
-  WriteResults(job, file, resultCases);
-  where.resultsLast = file.LastRecord();
-
+  // The case blocks come before the results block, so that a request reads the file front to back.
   const bool withCaseBlocks = v >= 1440 && !job.caseBlocks.empty();
   if (withCaseBlocks) {
     where.caseBlocksFirst = file.NextRecord();
@@ -207,6 +205,13 @@ std::string WriteOutputFile(const OutputJob& job, FileMap* map) {
     file.EndStream();
     where.caseBlocksLast = file.LastRecord();
   }
+
+  const std::int32_t resultCases =
+      static_cast<std::int32_t>(std::max(job.loads.size(), job.displacements.size()));
+  where.resultsFirst = file.NextRecord();
+  WriteResults(job, file, resultCases);
+  where.resultsLast = file.LastRecord();
+
   where.records = file.LastRecord();
 
   const std::int32_t entries = static_cast<std::int32_t>(job.restraints.size());

@@ -45,7 +45,9 @@ struct OutputJob {
   std::map<std::pair<int, int>, double> realOptions;    // (case, column) -> value; default not set
   std::vector<std::string> names;
   std::vector<std::int32_t> extra;     // versions from 1530 on
-  std::vector<std::int32_t> legacyBlock;  // versions below 1400: the legacy block's words
+  // Versions below 1400: the legacy block's words as given; when empty, made from the load cases
+  // above (see legacy_block.h).
+  std::vector<std::int32_t> legacyBlock;
 
   std::int32_t skippedCaseCount = 0;
   std::int32_t elementCount = 0;

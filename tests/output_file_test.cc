@@ -1,0 +1,257 @@
+// Output files of every version, written by the project's writer and read back through the
+// control data and results block readers over the scripted record runtime.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <numeric>
+
+#include "common/fixed_text.h"
+#include "extract/extraction_driver.h"
+#include "outfile/output_control.h"
+#include "outfile/results_block.h"
+#include "test_support.h"
+
+namespace viru4deduz::testing {
+namespace {
+
+constexpr std::int32_t kVersions[] = {110,  111,  210,  211,  610,  611,  710,  711,
+                                      1111, 1211, 1430, 1431, 1440, 1441, 1450, 1451,
+                                      1510, 1511, 1520, 1521, 1530, 1531};
+constexpr int kUnit = 39;
+
+// 70 nodes (Section 1 crosses records), two hangers and four further entries, three cases:
+// two basic ones and a combination of them.
+writer::OutputJob RichJob(std::int32_t version) {
+  writer::OutputJob job;
+  job.version = version;
+  for (int n = 0; n < 70; ++n) job.nodes.push_back(10 * (n + 1));
+  job.restraints = {{40, 7}, {20, 8}, {700, 9}, {20, 10}, {50, 11}, {10, 12}};
+  job.hangerCount = 2;
+  job.resultCountB = 1;
+  for (int h = 0; h < 2; ++h) {
+    std::vector<std::int32_t> words(static_cast<std::size_t>(writer::HangerWords(version)));
+    std::iota(words.begin(), words.end(), 1000 * (h + 1));
+    job.hangerRecords.push_back(words);
+  }
+  job.codes = {-4, 1, 3, 6, -4, 1, 2, -888, 1, 2, -999};
+  job.factors = {0, 1, 2.5, 1, 0, 1, 1, 0, 1, -1, 1};
+  job.decimals = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (auto [caseIndex, type] : {std::pair{1, 4}, {2, 2}, {3, 1}}) {
+    job.options[{caseIndex, 1}] = caseIndex == 3 ? 1 : 0;
+    job.options[{caseIndex, 2}] = type;
+    job.options[{caseIndex, 3}] = 0;
+    job.options[{caseIndex, 4}] = 0;
+    job.options[{caseIndex, 5}] = caseIndex == 3 ? 0 : 0;
+    job.options[{caseIndex, 15}] = 7000 + caseIndex;
+    job.realOptions[{caseIndex, 1}] = 1.0;
+  }
+  job.names = {"OPERATING", "SUSTAINED", "EXPANSION"};
+  job.extra = {5, 6, 7};
+  job.caseBlocks = {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}};
+  for (int k = 0; k < 3; ++k) {
+    job.loads.emplace_back();
+    for (int e = 0; e < 6; ++e) {
+      std::array<float, 12> group;
+      for (int m = 0; m < 12; ++m) group[static_cast<std::size_t>(m)] = 100.0f * k + 10.0f * e + m + 0.25f;
+      job.loads.back().push_back(group);
+    }
+    job.displacements.emplace_back();
+    for (int n = 0; n < 70; ++n) {
+      job.displacements.back().push_back({0.001f * n, -0.5f * k, 3.0f, 0.01f, 0.0f, -1.0f * n});
+    }
+  }
+  return job;
+}
+
+// A value as the file of that version stores it.
+float Stored(float value, std::int32_t version) {
+  if (version >= 1510) return value;
+  const auto packed = writer::PackReal3(value);
+  return UnpackReal3(packed.data());
+}
+
+class OutputFileTest : public ::testing::TestWithParam<std::int32_t> {
+ protected:
+  // Reads the control data of the job written for the version; returns extractStatus.
+  std::int32_t ReadControl(const writer::OutputJob& job) {
+    m_.records.AddFile("OUT._P", writer::WriteOutputFile(job, &map_));
+    char name[256];
+    SetField(name, 256, "OUT._P");
+    std::int32_t status = 7;
+    ReadOutputControl(readers_, out_, status, kUnit, name, 0);
+    return status;
+  }
+  // Reads the results block into a work area sized for it.
+  std::vector<std::int32_t> ReadResults() {
+    const ControlData& c = out_.control;
+    const std::int64_t r = std::int64_t{c.hangerCount()} + c.resultCountB() + c.resultCountC();
+    std::vector<std::int32_t> area(static_cast<std::size_t>(8 * c.caseBlockCount() + RestraintLayoutWords(c)), -1);
+    regions_.nodeList = 1 + 8 * c.caseBlockCount();
+    regions_.restraintNodes = regions_.nodeList + c.nodeCount();
+    regions_.restraintTags = regions_.restraintNodes + r;
+    regions_.hangerRecords = regions_.restraintTags + r;
+    regions_.restraintLoads = regions_.hangerRecords + 64 * c.hangerCount();
+    regions_.displacements = regions_.restraintLoads + 12 * r * c.resultCaseCount();
+    ReadCaseBlocks(readers_, c.caseBlockCount(), area, kUnit, c.caseBlockRecord());
+    ResultsShape shape{c.fileVersion(), c.nodeCount(), static_cast<std::int32_t>(r), c.hangerCount(),
+                       c.resultCaseCount(), c.resultStartRecord()};
+    ReadResultsBlock(readers_, area, shape, kUnit, regions_);
+    return area;
+  }
+
+  ScriptedModule m_;
+  RecordIo io_;
+  RecordReaders readers_{m_.module.env(), io_};
+  OutputData out_;
+  writer::FileMap map_;
+  WorkAreaRegions regions_;
+};
+
+TEST_P(OutputFileTest, ControlDataAndTablesReadBack) {
+  const std::int32_t version = GetParam();
+  const writer::OutputJob job = RichJob(version);
+  ASSERT_EQ(ReadControl(job), 0);
+  const ControlData& c = out_.control;
+  EXPECT_EQ(c.fileVersion(), version);
+  EXPECT_EQ(c.nodeCount(), 70);
+  EXPECT_EQ(c.hangerCount(), 2);
+  EXPECT_EQ(c.resultCountB(), 1);
+  EXPECT_EQ(c.resultCountC(), 3);
+  EXPECT_EQ(c.resultCaseCount(), 3);
+  EXPECT_EQ(c.caseBlockCount(), version >= 1440 ? 2 : 0);
+  const LoadCaseTables& t = out_.tables;
+  // Older files keep only what their layout holds; the combination of a file below 1400 comes
+  // back from its legacy list with factors of magnitude 1 and the end code over its marker.
+  for (std::size_t p = 0; p < job.codes.size(); ++p) {
+    EXPECT_EQ(t.code[static_cast<int>(p) + 1], job.codes[p]) << "code " << p + 1;
+    if (version >= 1400) {
+      EXPECT_EQ(t.factor[static_cast<int>(p) + 1], job.factors[p]) << "factor " << p + 1;
+      EXPECT_EQ(t.factorDecimals[static_cast<int>(p) + 1], job.decimals[p]) << "decimals " << p + 1;
+    }
+  }
+  EXPECT_EQ(t.code[30000], 0);
+  for (int caseIndex = 1; caseIndex <= 3; ++caseIndex) {
+    EXPECT_EQ(t.option[caseIndex], job.options.at({caseIndex, 1}));
+    EXPECT_EQ(t.option[1000 + caseIndex], job.options.at({caseIndex, 2}));
+    // A combination of a file below 1400 gets no real options from the legacy lists.
+    EXPECT_EQ(t.realOption[caseIndex], version < 1400 && caseIndex == 3 ? kNotSetFactor : 1.0);
+    if (version >= 1400) {
+      EXPECT_EQ(t.option[14000 + caseIndex], 7000 + caseIndex);
+    }
+  }
+  if (version < 1400) {
+    EXPECT_EQ(t.factor[3], 1.0);  // the old code list carries no factors
+    EXPECT_EQ(t.factor[10], -1.0);
+    EXPECT_EQ(out_.legacy.fullListStart[3], 1);
+  }
+  EXPECT_EQ(t.option[150], -1);  // case 150, column 1
+  EXPECT_EQ(TrimmedText(&t.names[133], 132), "SUSTAINED");
+  EXPECT_EQ(t.extra[2], version >= 1530 ? 6 : 0);
+}
+
+TEST_P(OutputFileTest, ResultsBlockLandsInTheSameRegionsForEveryVersion) {
+  const std::int32_t version = GetParam();
+  const writer::OutputJob job = RichJob(version);
+  ASSERT_EQ(ReadControl(job), 0);
+  const std::vector<std::int32_t> area = ReadResults();
+  ASSERT_EQ(io_.ioErrorFlag, 0);
+  auto word = [&](std::int64_t first, std::int64_t i) { return area[static_cast<std::size_t>(first - 1 + i)]; };
+  auto real = [&](std::int64_t first, std::int64_t i) { return std::bit_cast<float>(word(first, i)); };
+
+  if (version >= 1440) {
+    EXPECT_EQ(area[15], 16);
+  }
+  for (int n = 0; n < 70; ++n) EXPECT_EQ(word(regions_.nodeList, n), job.nodes[static_cast<std::size_t>(n)]);
+  for (int e = 0; e < 6; ++e) {
+    EXPECT_EQ(word(regions_.restraintNodes, e), job.restraints[static_cast<std::size_t>(e)].node);
+    EXPECT_EQ(word(regions_.restraintTags, e), job.restraints[static_cast<std::size_t>(e)].tag);
+  }
+  const bool consecutive = version == 110 || version == 210 || version == 610 || version == 710;
+  const int firstPart = version < 1400 ? 20 : version < 1530 ? 44 : 47;
+  for (int h = 0; h < 2; ++h) {
+    const auto& words = job.hangerRecords[static_cast<std::size_t>(h)];
+    if (consecutive) {
+      for (int w = 0; w < 37; ++w) EXPECT_EQ(word(regions_.hangerRecords, 37 * h + w), words[static_cast<std::size_t>(w)]);
+      continue;
+    }
+    for (int w = 0; w < 47; ++w) {
+      EXPECT_EQ(word(regions_.hangerRecords, 47 * h + w), w < firstPart ? words[static_cast<std::size_t>(w)] : 0);
+    }
+    EXPECT_EQ(word(regions_.hangerRecords, 94 + h), words[static_cast<std::size_t>(firstPart)]);
+    for (int w = 0; w < 16; ++w) {
+      EXPECT_EQ(word(regions_.hangerRecords, 96 + 16 * h + w), words[static_cast<std::size_t>(firstPart + 1 + w)]);
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    for (int e = 0; e < 6; ++e) {
+      for (int m = 0; m < 12; ++m) {
+        const float expected = version >= 1530 || m < 6
+                                   ? Stored(job.loads[static_cast<std::size_t>(k)][static_cast<std::size_t>(e)][static_cast<std::size_t>(m)], version)
+                                   : 0.0f;
+        EXPECT_EQ(real(regions_.restraintLoads, (k * 6 + e) * 12 + m), expected);
+      }
+    }
+    for (int n = 0; n < 70; ++n) {
+      for (int m = 0; m < 6; ++m) {
+        EXPECT_EQ(real(regions_.displacements, (k * 70 + n) * 6 + m),
+                  Stored(job.displacements[static_cast<std::size_t>(k)][static_cast<std::size_t>(n)][static_cast<std::size_t>(m)], version));
+      }
+    }
+  }
+}
+
+TEST_P(OutputFileTest, EveryRecordIsReadOnceInIncreasingOrder) {
+  ASSERT_EQ(ReadControl(RichJob(GetParam())), 0);
+  ReadResults();
+  std::vector<std::int64_t> records;
+  for (const auto& [unit, record] : m_.records.transfers) records.push_back(record);
+  std::vector<std::int64_t> expected(static_cast<std::size_t>(map_.records));
+  std::iota(expected.begin(), expected.end(), 1);
+  EXPECT_EQ(records, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllVersions, OutputFileTest, ::testing::ValuesIn(kVersions));
+
+TEST(OutputFileLayoutTest, TablesLieInTheRecordsTheirVersionGives) {
+  writer::FileMap map;
+  writer::WriteOutputFile(RichJob(1530), &map);
+  EXPECT_EQ(map.tablesFirst, 2);
+  EXPECT_EQ(map.tablesLast, 2346);
+  EXPECT_EQ(map.namesFirst, 2347);
+  EXPECT_EQ(map.namesLast, 2862);
+  EXPECT_EQ(map.extraFirst, 2863);
+  EXPECT_EQ(map.extraLast, 2878);
+  writer::WriteOutputFile(RichJob(1430), &map);
+  EXPECT_EQ(map.tablesLast, 237);
+  EXPECT_EQ(map.namesFirst, 238);
+  EXPECT_EQ(map.namesLast, 753);
+}
+
+TEST(OutputFileLayoutTest, SameValuesGiveTheSameBlocksPackedOrNot) {
+  // 1451 stores packed 3-byte reals, 1510 4-byte reals: values that the packed format holds
+  // exactly read back the same from both.
+  std::vector<std::vector<std::int32_t>> areas;
+  for (std::int32_t version : {1451, 1510}) {
+    ScriptedModule m;
+    RecordIo io;
+    RecordReaders readers(m.module.env(), io);
+    writer::OutputJob job = SmallJob(version);
+    for (auto& group : job.loads[0]) group = {1.5f, -2.0f, 3.0f, 4.0f, 5.0f, 6.0f};
+    for (auto& group : job.displacements[0]) group = {0.125f, -0.5f, 3.0f, 0.25f, 1.0f, -8.0f};
+    m.records.AddFile("OUT._P", writer::WriteOutputFile(job));
+    char name[256];
+    SetField(name, 256, "OUT._P");
+    OutputData out;
+    std::int32_t status = 0;
+    ReadOutputControl(readers, out, status, kUnit, name, 0);
+    ASSERT_EQ(status, 0);
+    std::vector<std::int32_t> area(static_cast<std::size_t>(RestraintLayoutWords(out.control)));
+    WorkAreaRegions r{1, 1, 4, 7, 10, 10, 46};
+    ReadResultsBlock(readers, area, {version, 3, 3, 0, 1, out.control.resultStartRecord()}, kUnit, r);
+    areas.push_back(area);
+  }
+  EXPECT_EQ(areas[0], areas[1]);
+}
+
+}  // namespace
+}  // namespace viru4deduz::testing
