@@ -52,7 +52,7 @@ bool EndsDefinition(std::int32_t code) {
 }
 
 std::int32_t OptionOf(const LoadCaseTables& tables, std::int32_t caseIndex, int column) {
-  return tables.option[(column - 1) * kCaseTableRows + caseIndex];
+  return tables.Option(caseIndex, column);
 }
 
 // Two code table words as the 8-byte real they hold, the first word the low-order half.

@@ -62,6 +62,9 @@ struct LoadCaseTables {
   std::int32_t& Option(int caseIndex, int column) {
     return option[(column - 1) * kCaseTableRows + caseIndex];
   }
+  std::int32_t Option(int caseIndex, int column) const {
+    return option[(column - 1) * kCaseTableRows + caseIndex];
+  }
   double& RealOption(int caseIndex, int column) {
     return realOption[(column - 1) * kCaseTableRows + caseIndex];
   }
