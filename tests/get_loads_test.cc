@@ -13,36 +13,7 @@
 namespace viru4deduz::testing {
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  return text;
-}
-
-class GetLoadsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(module_.ok()) << dlerror();
-    module_.setUserInterface(&ui_);
-  }
-  void TearDown() override { module_.setUserInterface(nullptr); }
-
-  std::string SettingsDir() const { return dir_ / "config/VirU4Deduz/Software/Ostrel/TALVOR/5.30/Settings"; }
-  void SetWorkAreaSize(const std::string& text) {
-    std::filesystem::create_directories(SettingsDir());
-    WriteFile(SettingsDir() + "/XMS Memory Allocated.value", text);
-  }
-  // Writes the job's output file as dir/name (lower case) and returns the job path to pass.
-  std::string AddJob(const std::string& name, const writer::OutputJob& job) {
-    WriteFile(dir_ / (name + "._p"), writer::WriteOutputFile(job));
-    return dir_ / (name + ".x4");
-  }
-
-  TempDir dir_;
-  ScopedEnvVar config_{"XDG_CONFIG_HOME", (dir_.path() / "config").string()};
-  ScopedCurrentDir cwd_{dir_.path()};
-  ScriptedUserInterface ui_;
-  LoadedModule module_;
-};
+using GetLoadsTest = HostTest;
 
 TEST_F(GetLoadsTest, EmptyPathOpensTheDialogAndCancelEndsSilently) {
   Request r("");

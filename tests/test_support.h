@@ -4,11 +4,14 @@
 #define VIRU4DEDUZ_TESTS_TEST_SUPPORT_H_
 
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -155,6 +158,39 @@ class LoadedModule {
   void* handle_ = nullptr;
 };
 
+// The built module loaded as a host loads it, over a temporary directory that holds the jobs,
+// the settings (XDG_CONFIG_HOME) and the chain file (the current directory).
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(module_.ok()) << dlerror();
+    module_.setUserInterface(&ui_);
+  }
+  void TearDown() override { module_.setUserInterface(nullptr); }
+
+  std::string SettingsDir() const { return dir_ / "config/VirU4Deduz/Software/Ostrel/TALVOR/5.30/Settings"; }
+  void SetWorkAreaSize(const std::string& text) {
+    std::filesystem::create_directories(SettingsDir());
+    WriteFile(SettingsDir() + "/XMS Memory Allocated.value", text);
+  }
+  // Writes the job's output file as dir/name (lower case) and returns the job path to pass.
+  std::string AddJob(const std::string& name, const writer::OutputJob& job) {
+    WriteFile(dir_ / (name + "._p"), writer::WriteOutputFile(job));
+    return dir_ / (name + ".x4");
+  }
+
+  TempDir dir_;
+  ScopedEnvVar config_{"XDG_CONFIG_HOME", (dir_.path() / "config").string()};
+  ScopedCurrentDir cwd_{dir_.path()};
+  ScriptedUserInterface ui_;
+  LoadedModule module_;
+};
+
+inline std::string Upper(std::string text) {
+  for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return text;
+}
+
 // A small job: three nodes, two restraint entries at node 10 and one at node 30, one basic case.
 inline writer::OutputJob SmallJob(std::int32_t version = 1530) {
   writer::OutputJob job;
@@ -170,6 +206,55 @@ inline writer::OutputJob SmallJob(std::int32_t version = 1530) {
   job.displacements = {{{{0.1f, 0.2f, 0.3f, 0.01f, 0.0f, -0.02f}},
                         {{1.0f, 2.0f, 3.0f, 0.0f, 0.0f, 0.0f}},
                         {{-1.0f, -2.0f, -3.0f, 0.5f, 0.5f, 0.5f}}}};
+  return job;
+}
+
+// The 22 versions the module reads.
+constexpr std::int32_t kVersions[] = {110,  111,  210,  211,  610,  611,  710,  711,
+                                      1111, 1211, 1430, 1431, 1440, 1441, 1450, 1451,
+                                      1510, 1511, 1520, 1521, 1530, 1531};
+
+// 70 nodes (Section 1 crosses records), two hangers and four further entries, three cases:
+// two basic ones and a combination of them.
+inline writer::OutputJob RichJob(std::int32_t version) {
+  writer::OutputJob job;
+  job.version = version;
+  for (int n = 0; n < 70; ++n) job.nodes.push_back(10 * (n + 1));
+  job.restraints = {{40, 7}, {20, 8}, {700, 9}, {20, 10}, {50, 11}, {10, 12}};
+  job.hangerCount = 2;
+  job.resultCountB = 1;
+  for (int h = 0; h < 2; ++h) {
+    std::vector<std::int32_t> words(static_cast<std::size_t>(writer::HangerWords(version)));
+    std::iota(words.begin(), words.end(), 1000 * (h + 1));
+    job.hangerRecords.push_back(words);
+  }
+  job.codes = {-4, 1, 3, 6, -4, 1, 2, -888, 1, 2, -999};
+  job.factors = {0, 1, 2.5, 1, 0, 1, 1, 0, 1, -1, 1};
+  job.decimals = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (auto [caseIndex, type] : {std::pair{1, 4}, {2, 2}, {3, 1}}) {
+    job.options[{caseIndex, 1}] = caseIndex == 3 ? 1 : 0;
+    job.options[{caseIndex, 2}] = type;
+    job.options[{caseIndex, 3}] = 0;
+    job.options[{caseIndex, 4}] = 0;
+    job.options[{caseIndex, 5}] = caseIndex == 3 ? 0 : 0;
+    job.options[{caseIndex, 15}] = 7000 + caseIndex;
+    job.realOptions[{caseIndex, 1}] = 1.0;
+  }
+  job.names = {"OPERATING", "SUSTAINED", "EXPANSION"};
+  job.extra = {5, 6, 7};
+  job.caseBlocks = {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}};
+  for (int k = 0; k < 3; ++k) {
+    job.loads.emplace_back();
+    for (int e = 0; e < 6; ++e) {
+      std::array<float, 12> group;
+      for (int m = 0; m < 12; ++m) group[static_cast<std::size_t>(m)] = 100.0f * k + 10.0f * e + m + 0.25f;
+      job.loads.back().push_back(group);
+    }
+    job.displacements.emplace_back();
+    for (int n = 0; n < 70; ++n) {
+      job.displacements.back().push_back({0.001f * n, -0.5f * k, 3.0f, 0.01f, 0.0f, -1.0f * n});
+    }
+  }
   return job;
 }
 

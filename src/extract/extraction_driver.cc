@@ -191,8 +191,13 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
 
   CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                    m.output.legacy.fullListStart, c.fileVersion());
-  // An ordinal outside the stored cases addresses no stored slice: there is no output for it.
-  if (d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases) {
+  // A case whose results the file does not store (a number past the defined cases, or an older
+  // file's case without stored results) would otherwise take the slice of the case counted last,
+  // and an ordinal outside the stored cases addresses no slice at all: there is no output for it.
+  const bool stored = d.selectedCase <= kMaxCases &&
+                      (c.fileVersion() < 1400 ? m.output.legacy.fullListStart[d.selectedCase] != 0
+                                              : d.caseStarts[d.selectedCase] > 0);
+  if (!stored || d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases) {
     status = 1;
     return finish();
   }
