@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstring>
 
 #include "common/fixed_text.h"
 #include "extract/extraction_driver.h"
+#include "outfile/legacy_layouts.h"
 #include "outfile/output_control.h"
 #include "outfile/results_block.h"
 #include "test_support.h"
@@ -177,6 +179,50 @@ TEST(OutputFileLayoutTest, TablesLieInTheRecordsTheirVersionGives) {
   EXPECT_EQ(map.tablesLast, 237);
   EXPECT_EQ(map.namesFirst, 238);
   EXPECT_EQ(map.namesLast, 753);
+}
+
+TEST(OutputFileLayoutTest, SectionTwoStartsOnTheRecordAfterAFullSectionOne) {
+  // 64 node numbers fill the first results record exactly; no loads; the displacements begin at
+  // value 1 of the very next record.
+  writer::OutputJob job;
+  job.version = 1530;
+  for (int n = 1; n <= 64; ++n) job.nodes.push_back(n);
+  job.codes = {-4, 1, -999};
+  job.displacements = {std::vector<std::array<float, 6>>(64, {1.5f, 2, 3, 0, 0, 0})};
+  writer::FileMap map;
+  const std::string bytes = writer::WriteOutputFile(job, &map);
+  ASSERT_EQ(map.resultsLast, map.resultsFirst + 6);  // 1 record of nodes, 384 values in 6
+  float first;
+  std::memcpy(&first, bytes.data() + map.resultsFirst * 256, 4);
+  EXPECT_EQ(first, 1.5f);
+
+  ScriptedModule m;
+  m.AddFile("/J/FULL._P", bytes);
+  Request r("/J/FULL._P", 2, 64, 1, 1);
+  r.RunOn(m.module);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.res[0][0], 1.5f);
+  EXPECT_EQ(r.res[0][1], 1.5f);
+}
+
+TEST(OutputFileLayoutTest, LegacyListsAreReadUpToPosition100) {
+  OutputData out;
+  out.tables.code[1] = -4, out.tables.code[2] = 1, out.tables.code[3] = -999;
+  out.legacy.caseTypes[1] = 3;
+  out.legacy.fullListStart[2] = 98;  // a list that runs past position 100 without its end code
+  for (int m = 98; m <= 103; ++m) out.legacy.fullList[m] = m - 96;
+  out.legacy.stressListStart[3] = 1;
+  out.legacy.stressList[1] = -1, out.legacy.stressList[2] = -999;
+  ConvertLegacyCaseLists(out);
+  ExpandCaseTables(out);
+  // Case 2 takes list positions 98..100; case 3's marker is written over the last of them.
+  const std::int32_t expected[] = {-4, 1, -888, 2, 3, -888, 1, -999};
+  for (int p = 1; p <= 8; ++p) EXPECT_EQ(out.tables.code[p], expected[p - 1]) << p;
+  EXPECT_EQ(out.tables.factor[7], -1.0);
+  EXPECT_EQ(out.tables.Option(3, 4), 6);  // a stress-only list
+  EXPECT_EQ(out.tables.Option(3, 5), 1);
+  EXPECT_EQ(out.tables.Option(1, 6), 1);  // an occasional case
+  EXPECT_EQ(out.tables.RealOption(1, 2), 0.0);
 }
 
 TEST(OutputFileLayoutTest, SameValuesGiveTheSameBlocksPackedOrNot) {

@@ -123,7 +123,14 @@ TEST_F(RecordReadersTest, NameTableSpans516Records) {
   EXPECT_EQ(m_.records.transfers.back().second, 520);
 }
 
+struct FailureLog : ReadReporter {
+  void Report(const ReadFailure& failure) override { failures.push_back(failure); }
+  std::vector<ReadFailure> failures;
+};
+
 TEST_F(RecordReadersTest, BlockReadersStopAtTheEndOfTheFileAndRefuseAStaleCursor) {
+  FailureLog log;
+  readers_.SetReporter(&log);
   Serve(CountingFile(1));
   std::vector<std::int32_t> words(65);
   StreamCursor cursor{0, kWordBlockUsedUp};
@@ -134,6 +141,11 @@ TEST_F(RecordReadersTest, BlockReadersStopAtTheEndOfTheFileAndRefuseAStaleCursor
   const int before = m_.records.transferCount();
   readers_.ReadWordBlock(kUnit, cursor, words, 1);  // the cursor was not set again
   EXPECT_EQ(m_.records.transferCount(), before);
+  ASSERT_EQ(log.failures.size(), 2u);
+  EXPECT_EQ(log.failures[0].stopCode, 409);
+  EXPECT_EQ(log.failures[0].status, 36);
+  EXPECT_EQ(log.failures[0].record, 2);
+  EXPECT_STREQ(log.failures[1].reason, "stream position out of range");
 }
 
 TEST_F(RecordReadersTest, CountLargerThanTheDestinationIsRefused) {

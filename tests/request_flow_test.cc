@@ -118,6 +118,41 @@ TEST_F(RequestFlowTest, HugeOrNegativeCountsNeverWrapOrRead) {
   }
 }
 
+TEST_F(RequestFlowTest, TablesThatCannotBeReadAreNoOutput) {
+  std::string bytes = writer::WriteOutputFile(SmallJob(1530));
+  bytes.resize(100 * 256 + 17);  // cut inside the code list
+  m_.AddFile("/J/CUT._P", bytes);
+  Request r("/J/CUT._P", 1, 10);
+  r.RunOn(m_.module);
+  EXPECT_EQ(r.status, 1);
+  ASSERT_EQ(m_.ui.messages.size(), 2u);
+  EXPECT_EQ(m_.ui.messages[0].text, "Error    36 reading in QREAD4 on REC=   102");
+  EXPECT_EQ(m_.ui.messages[1].text, "No output available for this TALVOR job.");
+  EXPECT_EQ(*m_.files.Find("x4chain."), "D4ODUDO.EXE 7\n");
+
+  // The next request of the same module starts with a clear read error flag.
+  AddJob("/J/GOOD._P", SmallJob(1530));
+  Request next("/J/GOOD._P", 1, 10);
+  next.RunOn(m_.module);
+  EXPECT_EQ(next.status, 0);
+}
+
+TEST_F(RequestFlowTest, MarkersPastTheThousandthCaseAreNotListed) {
+  writer::OutputJob job = SmallJob(1530);
+  job.codes.clear();
+  for (int k = 0; k < 1001; ++k) job.codes.insert(job.codes.end(), {-4, 1});
+  job.codes.push_back(-999);
+  job.loads.resize(1000, job.loads[0]);
+  AddJob("/J/MANY._P", job);
+  Request last("/J/MANY._P", 1, 10, 0, 1000);
+  last.RunOn(m_.module);
+  EXPECT_EQ(last.status, 0);
+  EXPECT_EQ(m_.module.state().driver.caseCount, 1000);
+  Request beyond("/J/MANY._P", 1, 10, 0, 1001);
+  beyond.RunOn(m_.module);
+  EXPECT_EQ(beyond.status, 1);
+}
+
 TEST_F(RequestFlowTest, ChainFileCarriesTheUserSuffixAndOnlyTheLastStop) {
   m_.settings.PutValue(kSettingsKey, "VESKO_USER", "ab  ");
   Env& env = m_.module.env();

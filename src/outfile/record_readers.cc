@@ -22,6 +22,10 @@ bool Fits(std::size_t capacity, int count) {
   return count <= 0 || static_cast<std::size_t>(count) <= capacity;
 }
 
+constexpr char kRecordUnreadable[] = "record could not be read";
+constexpr char kCursorOutOfRange[] = "stream position out of range";
+constexpr char kCountTooLarge[] = "count larger than its table";
+
 }  // namespace
 
 std::string Qread4Message(std::int32_t status, std::int32_t record) {
@@ -46,21 +50,26 @@ bool RecordReaders::NextRecord(int unit, std::int32_t& record, unsigned char* bu
   return *status <= 0;  // a negative status (end of file) is not a failure
 }
 
-void RecordReaders::Fail(int stopCode, bool setFlag) {
-  STOPQ2(env_, stopCode);
+void RecordReaders::Fail(const ReadFailure& failure, bool setFlag) {
+  if (reporter_ != nullptr) reporter_->Report(failure);
+  STOPQ2(env_, failure.stopCode);
   if (setFlag) io_.ioErrorFlag = -1;
 }
 
 void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
                            StreamCursor& cursor, int /*stopArg*/) {
-  auto report = [&] {
+  auto report = [&](int status, const char* reason) {
     const std::string text = Qread4Message(io_.ioStatus, cursor.record);
     env_.ui->ShowMessage(text.c_str(), "ERROR", kMessageBoxOk);
-    Fail(kStopWordRead, true);
+    Fail({kStopWordRead, status, cursor.record, reason}, true);
   };
   // A position out of range is reported before the count is looked at.
-  if (cursor.position > kWordStreamUsedUp || cursor.position < 1 || !Fits(dest.size(), count)) {
-    report();
+  if (cursor.position > kWordStreamUsedUp || cursor.position < 1) {
+    report(0, kCursorOutOfRange);
+    return;
+  }
+  if (!Fits(dest.size(), count)) {
+    report(0, kCountTooLarge);
     return;
   }
   for (int i = 0; i < count; ++i) {
@@ -69,7 +78,7 @@ void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
       const bool ok = NextRecord(unit, cursor.record, io_.recordBuffer, &status);
       io_.ioStatus = status;
       if (!ok) {
-        report();
+        report(status, kRecordUnreadable);
         return;
       }
       cursor.position = 1;
@@ -82,15 +91,19 @@ void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
 
 void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count,
                                      StreamCursor& cursor, int /*stopArg*/) {
-  if (cursor.position > kDoubleStreamUsedUp || cursor.position < 1 || !Fits(dest.size(), count)) {
-    Fail(kStopDoubleRead, true);
+  if (cursor.position > kDoubleStreamUsedUp || cursor.position < 1) {
+    Fail({kStopDoubleRead, 0, cursor.record, kCursorOutOfRange}, true);
+    return;
+  }
+  if (!Fits(dest.size(), count)) {
+    Fail({kStopDoubleRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
   for (int i = 0; i < count; ++i) {
     if (cursor.position == kDoubleStreamUsedUp) {
       int status = 0;
       if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
-        Fail(kStopDoubleRead, true);
+        Fail({kStopDoubleRead, status, cursor.record, kRecordUnreadable}, true);
         return;
       }
       cursor.position = 1;
@@ -104,7 +117,7 @@ void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count
 void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<char> dest,
                                    int count, int /*stopArg*/) {
   if (!Fits(dest.size(), count)) {
-    Fail(kStopTextRead, false);
+    Fail({kStopTextRead, 0, record, kCountTooLarge}, false);
     return;
   }
   int taken = kRecordLength;  // every call begins on a newly read record
@@ -112,7 +125,7 @@ void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<cha
     if (taken == kRecordLength) {
       const int status = env_.records->ReadRecord(unit, record, io_.textBuffer);
       if (status > 0 || record == INT32_MAX) {
-        Fail(kStopTextRead, false);
+        Fail({kStopTextRead, status, record, kRecordUnreadable}, false);
         return;
       }
       ++record;
@@ -126,19 +139,19 @@ void RecordReaders::ReadWordBlock(int unit, StreamCursor& cursor, std::span<std:
                                   int count) {
   if (count <= 0) return;
   if (!Fits(dest.size(), count)) {
-    Fail(kStopBlockRead, true);
+    Fail({kStopBlockRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
   for (int i = 0; i < count; ++i) {
     if (cursor.position < 0 || cursor.position > kWordBlockUsedUp) {  // left past a failure
-      Fail(kStopBlockRead, true);
+      Fail({kStopBlockRead, 0, cursor.record, kCursorOutOfRange}, true);
       return;
     }
     ++cursor.position;
     if (cursor.position == kWordBlockUsedUp + 1) {
       int status = 0;
       if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
-        Fail(kStopBlockRead, true);
+        Fail({kStopBlockRead, status, cursor.record, kRecordUnreadable}, true);
         return;
       }
       cursor.position = 1;
@@ -152,19 +165,19 @@ void RecordReaders::ReadPackedRealBlock(int unit, StreamCursor& cursor,
                                         std::span<std::int32_t> dest, int count) {
   if (count <= 0) return;
   if (!Fits(dest.size(), count)) {
-    Fail(kStopBlockRead, true);
+    Fail({kStopBlockRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
   for (int i = 0; i < count; ++i) {
     if (cursor.position < 0 || cursor.position > kPackedBlockUsedUp) {
-      Fail(kStopBlockRead, true);
+      Fail({kStopBlockRead, 0, cursor.record, kCursorOutOfRange}, true);
       return;
     }
     ++cursor.position;
     if (cursor.position == kPackedBlockUsedUp + 1) {
       int status = 0;
       if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
-        Fail(kStopBlockRead, true);
+        Fail({kStopBlockRead, status, cursor.record, kRecordUnreadable}, true);
         return;
       }
       cursor.position = 1;

@@ -56,9 +56,29 @@ std::string Qread4Message(std::int32_t status, std::int32_t record);
 // Converts the 3-byte packed real of older files into an IEEE single.
 float UnpackReal3(const unsigned char bytes[3]);
 
+// What a reader could not read, for a caller that wants to know more than the flag says (a tool
+// that explains what is wrong with a damaged file).
+struct ReadFailure {
+  int stopCode;          // the reader's stop code
+  int status;            // the transfer's status; 0 when no transfer was made
+  std::int32_t record;   // the record that failed, or the cursor's record
+  const char* reason;    // "record could not be read", "cursor out of range", ...
+};
+
+class ReadReporter {
+ public:
+  virtual void Report(const ReadFailure& failure) = 0;
+
+ protected:
+  ~ReadReporter() = default;
+};
+
 class RecordReaders {
  public:
   RecordReaders(Env& env, RecordIo& io) : env_(env), io_(io) {}
+
+  // Every failure is also reported here (not owned; nullptr for none).
+  void SetReporter(ReadReporter* reporter) { reporter_ = reporter; }
 
   // count 4-byte words, bit for bit, into dest[0..count).
   void QREAD4(std::span<std::int32_t> dest, int unit, int count, StreamCursor& cursor,
@@ -83,10 +103,11 @@ class RecordReaders {
  private:
   // Reads the record after cursor.record into buf; false after reporting a failure.
   bool NextRecord(int unit, std::int32_t& record, unsigned char* buf, int* status);
-  void Fail(int stopCode, bool setFlag);
+  void Fail(const ReadFailure& failure, bool setFlag);
 
   Env& env_;
   RecordIo& io_;
+  ReadReporter* reporter_ = nullptr;
 };
 
 }  // namespace viru4deduz
