@@ -107,7 +107,10 @@ std::string FiniteMagnitude(double magnitude, int decimals) {
   const std::size_t pointAt = digits.size() - static_cast<std::size_t>(decimals);
   const std::size_t firstNonZero = std::min(digits.find_first_not_of('0'), pointAt - 1);
   std::string text = digits.substr(firstNonZero, pointAt - firstNonZero);
-  if (decimals > 0) text += "." + digits.substr(pointAt);
+  if (decimals > 0) {
+    text += '.';
+    text.append(digits, pointAt, std::string::npos);
+  }
   return text;
 }
 
