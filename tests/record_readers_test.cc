@@ -77,6 +77,25 @@ TEST_F(RecordReadersTest, WordStreamFailureShowsItsMessageAndLeavesTheChainFile)
   EXPECT_EQ(m_.ui.messages.size(), 1u);
 }
 
+TEST_F(RecordReadersTest, RealAndTextStreamsStopWithTheirOwnCodes) {
+  Serve(CountingFile(2));
+  std::vector<double> reals(40);
+  StreamCursor cursor{1, kDoubleStreamUsedUp};
+  readers_.ReadDoubleStream(reals, kUnit, 40, cursor, 0);  // record 3 does not exist
+  EXPECT_EQ(io_.ioErrorFlag, -1);
+  EXPECT_EQ(cursor.record, 3);
+  EXPECT_EQ(*m_.files.Find("x4chain."), "D4ODUDO.EXE 9\n");
+  EXPECT_TRUE(m_.ui.messages.empty());
+
+  io_.ioErrorFlag = 0;
+  std::vector<char> text(600);
+  std::int32_t record = 1;
+  readers_.ReadTextStream(kUnit, record, text, 600, 0);
+  EXPECT_EQ(io_.ioErrorFlag, 0);  // the text reader leaves the flag alone
+  EXPECT_EQ(record, 3);
+  EXPECT_EQ(*m_.files.Find("x4chain."), "D4ODUDO.EXE 105\n");
+}
+
 TEST_F(RecordReadersTest, QreadMessageFieldsOverflowIntoAsterisks) {
   EXPECT_EQ(Qread4Message(-1, 123456), "Error    -1 reading in QREAD4 on REC= *****");
   EXPECT_EQ(Qread4Message(100000, 99999), "Error ***** reading in QREAD4 on REC= 99999");
