@@ -14,23 +14,10 @@ install(TARGETS VirU4Deduz EXPORT VirU4DeduzTargets
 install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/VirU4Deduz.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz)
 
-# The man page of the command-line host, compressed as Debian keeps man pages.
-set(VIRU4DEDUZ_MAN_PAGE ${PROJECT_SOURCE_DIR}/docs/viru4deduz.1)
-if(EXISTS ${VIRU4DEDUZ_MAN_PAGE})
-  set(man1_dir ${CMAKE_INSTALL_MANDIR}/man1)
-  find_program(VIRU4DEDUZ_GZIP gzip)
-  if(VIRU4DEDUZ_GZIP)
-    set(man_page_gz ${CMAKE_BINARY_DIR}/man/viru4deduz.1.gz)
-    add_custom_command(OUTPUT ${man_page_gz}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-      COMMAND ${VIRU4DEDUZ_GZIP} -9nc ${VIRU4DEDUZ_MAN_PAGE} > ${man_page_gz}
-      DEPENDS ${VIRU4DEDUZ_MAN_PAGE}
-      COMMENT "Compressing the man page")
-    add_custom_target(viru4deduz_man_page ALL DEPENDS ${man_page_gz})
-    install(FILES ${man_page_gz} DESTINATION ${man1_dir})
-  else()
-    install(FILES ${VIRU4DEDUZ_MAN_PAGE} DESTINATION ${man1_dir})
-  endif()
+# The man page of the command-line host. Installed as written, uncompressed, so that a second
+# rule for the same page (the command's own) lands on the same file rather than beside it.
+if(EXISTS ${PROJECT_SOURCE_DIR}/docs/viru4deduz.1)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/viru4deduz.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 # The CMake package. The targets file finds its prefix from where it lies, so an installed tree

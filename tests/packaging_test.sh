@@ -132,7 +132,7 @@ if cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/c
   has "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzTargets\.cmake$"
   has "^-.* $lib_re/pkgconfig/viru4deduz\.pc$"
   [ "$cli" = none ] || has "^-.* \./usr/bin/$cli$"
-  [ ! -f "$source_dir/docs/viru4deduz.1" ] || has "^-.* \./usr/share/man/man1/viru4deduz\.1(\.gz)?$"
+  [ ! -f "$source_dir/docs/viru4deduz.1" ] || has "^-.* \./usr/share/man/man1/viru4deduz\.1$"
   ! grep -Eq '\.a$' <<<"$listing" || fail "package: holds a static library"
   [ "$(dpkg-deb -f "$deb" Package)" = viru4deduz ] || fail "package: name $(dpkg-deb -f "$deb" Package)"
   depends=$(dpkg-deb -f "$deb" Depends)
