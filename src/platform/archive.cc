@@ -14,8 +14,8 @@ class InPlaceArchive final : public Archive {
 }  // namespace
 
 Archive* DefaultArchive() {
-  static InPlaceArchive* const archive = new InPlaceArchive;  // process-wide, never freed
-  return archive;
+  static InPlaceArchive archive;
+  return &archive;
 }
 
 }  // namespace viru4deduz

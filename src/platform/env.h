@@ -19,7 +19,8 @@ struct Env {
   RecordRuntime* records;
 };
 
-// The POSIX layers (process-wide, never freed).
+// The POSIX layers: process-wide objects made on first use and destroyed when the module is
+// unloaded or the process ends.
 Env DefaultEnv();
 
 }  // namespace viru4deduz

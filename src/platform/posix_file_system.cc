@@ -254,8 +254,8 @@ std::unique_ptr<WritableFile> PosixFileSystem::CreateForWrite(const std::string&
 std::string PosixFileSystem::ErrorText(int error) { return std::strerror(error); }
 
 FileSystem* DefaultFileSystem() {
-  static PosixFileSystem* const files = new PosixFileSystem;  // process-wide, never freed
-  return files;
+  static PosixFileSystem files;
+  return &files;
 }
 
 }  // namespace viru4deduz

@@ -107,8 +107,8 @@ bool PosixRecordRuntime::IsOpen(int unit) const {
 }
 
 RecordRuntime* DefaultRecordRuntime() {
-  static PosixRecordRuntime* const runtime = new PosixRecordRuntime(*DefaultFileSystem());
-  return runtime;
+  static PosixRecordRuntime runtime(*DefaultFileSystem());
+  return &runtime;
 }
 
 }  // namespace viru4deduz

@@ -45,7 +45,8 @@ class PosixRecordRuntime : public RecordRuntime {
   std::map<int, std::unique_ptr<UnitFile>> units_;
 };
 
-// The process-wide record runtime over DefaultFileSystem(); never freed.
+// The process-wide record runtime over DefaultFileSystem(), made on first use and destroyed when
+// the module is unloaded (so a host that unloads the module leaks nothing).
 RecordRuntime* DefaultRecordRuntime();
 
 }  // namespace viru4deduz

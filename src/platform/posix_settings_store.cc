@@ -246,8 +246,8 @@ std::string PosixSettingsStore::ErrorText(long status) {
 }
 
 SettingsStore* DefaultSettingsStore() {
-  static SettingsStore* const store = new PosixSettingsStore;
-  return store;
+  static PosixSettingsStore store;
+  return &store;
 }
 
 }  // namespace viru4deduz

@@ -231,8 +231,8 @@ int PosixUserInterface::RunListDialog(const char* title, const char* const* entr
 }
 
 UserInterface* DefaultUserInterface() {
-  static PosixUserInterface* const ui = new PosixUserInterface;  // process-wide, never freed
-  return ui;
+  static PosixUserInterface ui;
+  return &ui;
 }
 
 }  // namespace viru4deduz

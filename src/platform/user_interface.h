@@ -7,7 +7,8 @@
 
 namespace viru4deduz {
 
-// The terminal layer that serves when no host has installed its own (process-wide, never freed).
+// The terminal layer that serves when no host has installed its own (process-wide; destroyed
+// when the module is unloaded).
 UserInterface* DefaultUserInterface();
 
 }  // namespace viru4deduz
