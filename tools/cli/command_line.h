@@ -1,0 +1,31 @@
+// The command line of viru4deduz: subcommands, their options and their help.
+#ifndef VIRU4DEDUZ_TOOLS_CLI_COMMAND_LINE_H_
+#define VIRU4DEDUZ_TOOLS_CLI_COMMAND_LINE_H_
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "output_format.h"
+
+namespace viru4deduz::cli {
+
+enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect };
+
+struct Invocation {
+  Command command = Command::kLoads;
+  std::string commandName;
+  std::string job;
+  std::vector<int> nodes;
+  int caseNumber = 0;  // 0: not given
+  bool allCases = false;
+  Format format = Format::kTable;
+};
+
+// The invocation, or the exit status when there is nothing more to do: 0 after --help or
+// --version (written to standard output), 64 after a usage error (told on standard error).
+std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv);
+
+}  // namespace viru4deduz::cli
+
+#endif  // VIRU4DEDUZ_TOOLS_CLI_COMMAND_LINE_H_

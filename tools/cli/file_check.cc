@@ -1,0 +1,248 @@
+#include "file_check.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <span>
+
+#include "common/fixed_text.h"
+#include "extract/extraction_driver.h"
+#include "extract/module_state.h"
+#include "outfile/output_control.h"
+#include "outfile/results_block.h"
+#include "quiet_env.h"
+#include "work_area.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+// Items that count something and so cannot be negative (the module refuses such a file).
+constexpr int kCountItems[] = {9, 10, 11, 12, 14, 15, 16, 17, 23, 26};
+
+// Reading results takes at most about one work-area word per byte of the file; counts that ask
+// for much more do not fit the file, and are not given the memory.
+constexpr std::int64_t kReadSlackWords = 1 << 20;
+
+std::string Range(const RecordRange& r) {
+  return r.name + " (records " + std::to_string(r.first) + "-" + std::to_string(r.last) + ")";
+}
+
+// Tells what each failed read was reading, where and why.
+class FailureList final : public ReadReporter {
+ public:
+  explicit FailureList(std::vector<std::string>& problems) : problems_(problems) {}
+  void Report(const ReadFailure& failure) override {
+    std::string text = "reading " + phase + " failed at record " + std::to_string(failure.record) +
+                       ": " + failure.reason;
+    if (failure.status != 0) text += " (status " + std::to_string(failure.status) + ")";
+    problems_.push_back(text + "; the module's stop code is " + std::to_string(failure.stopCode));
+  }
+  std::string phase;
+
+ private:
+  std::vector<std::string>& problems_;
+};
+
+// The control record as the module takes it: the case block items count from version 1440 on.
+ControlData AsTheModuleReadsIt(ControlData control) {
+  if (control.fileVersion() < 1440) control.item[26] = control.item[27] = 0;
+  return control;
+}
+
+bool ReadControlRecord(FileReport& report, const std::string& outputName) {
+  int error = 0;
+  const std::unique_ptr<RandomAccessFile> file = DefaultFileSystem()->OpenForRead(outputName, &error);
+  if (!file) {
+    report.problems.push_back("the output file cannot be opened: " +
+                              DefaultFileSystem()->ErrorText(error));
+    return false;
+  }
+  report.sizeBytes = file->Size();
+  report.records = static_cast<std::int64_t>((report.sizeBytes + kRecordLength - 1) / kRecordLength);
+  unsigned char record[kRecordLength] = {};  // bytes beyond the end read as zeros, as the runtime has it
+  if (file->Read(0, sizeof record, record, &error) < 0) {
+    report.problems.push_back("the control record cannot be read: " +
+                              DefaultFileSystem()->ErrorText(error));
+    return false;
+  }
+  if (report.sizeBytes < kRecordLength) {
+    report.problems.push_back("the file is shorter than its control record: " +
+                              std::to_string(report.sizeBytes) + " bytes");
+  } else if (report.sizeBytes % kRecordLength != 0) {
+    report.problems.push_back("the file ends inside record " + std::to_string(report.records) +
+                              ", which holds " + std::to_string(report.sizeBytes % kRecordLength) +
+                              " of its 256 bytes");
+  }
+  for (int k = 1; k <= 31; ++k) {
+    if (k != 8) std::memcpy(&report.control.item[k], record + ControlItemOffset(k), 4);
+  }
+  std::memcpy(report.control.text, record + ControlItemOffset(8), sizeof report.control.text);
+  return true;
+}
+
+bool CheckCounts(FileReport& report) {
+  const ControlData& c = report.control;
+  report.versionRead = IsAcceptedVersion(c.fileVersion());
+  if (!report.versionRead) {
+    report.problems.push_back("version " + std::to_string(c.fileVersion()) +
+                              " is not one the module reads");
+  }
+  bool plausible = true;
+  for (int k : kCountItems) {
+    if (c.item[k] < 0 && (k != 26 || c.fileVersion() >= 1440)) {
+      report.problems.push_back("item " + std::to_string(k) + " (" + ControlItemName(k) + ") is " +
+                                std::to_string(c.item[k]) + ", and a count cannot be negative");
+      plausible = false;
+    }
+  }
+  report.neededWorkAreaWords = NeededWorkAreaWords(AsTheModuleReadsIt(c));
+  return report.versionRead && plausible;
+}
+
+void CheckLayout(FileReport& report) {
+  report.layout = ComputeLayout(AsTheModuleReadsIt(report.control));
+  std::vector<RecordRange> parts;
+  for (const RecordRange& r : report.layout) {
+    if (r.last < r.first) continue;  // an empty part lies nowhere
+    parts.push_back(r);
+    if (r.first < 1) {
+      report.problems.push_back(r.name + " would begin at record " + std::to_string(r.first) +
+                                ", before the file's first record");
+    } else if (r.last > report.records) {
+      report.problems.push_back(
+          Range(r) + (r.first > report.records ? " lies beyond" : " runs past") +
+          " the end of the file at record " + std::to_string(report.records) +
+          (r.first > report.records ? "" : ": the file is truncated"));
+    }
+  }
+  std::sort(parts.begin(), parts.end(),
+            [](const RecordRange& a, const RecordRange& b) { return a.first < b.first; });
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    if (parts[i].first <= parts[i - 1].last) {
+      report.problems.push_back(Range(parts[i - 1]) + " and " + Range(parts[i]) + " overlap");
+    }
+  }
+}
+
+void CheckCaseLists(FileReport& report, const OutputData& out) {
+  int markers = 0;
+  for (int i = 1; i <= kCodeTableSize && out.tables.code[i] != kEndOfCaseList; ++i) {
+    const std::int32_t code = out.tables.code[i];
+    if (code == kBasicCaseMarker || code == kCombinationCaseMarker || code == kHarmonicCaseMarker) {
+      ++markers;
+    }
+  }
+  report.loadCases = markers;
+  const ControlData& c = out.control;
+  int stored = std::min(markers, kMaxCases);
+  if (c.fileVersion() < 1400) {
+    stored = static_cast<int>(std::count_if(out.legacy.fullListStart.data(),
+                                            out.legacy.fullListStart.data() + kMaxCases,
+                                            [](std::int32_t start) { return start != 0; }));
+  }
+  report.storedCases = stored;
+  if (markers > kMaxCases) {
+    report.problems.push_back("the case codes define " + std::to_string(markers) +
+                              " load cases; the module lists the first 1000");
+  }
+  if (stored != c.resultCaseCount()) {
+    report.problems.push_back("the case lists store results for " + std::to_string(stored) +
+                              " load cases, but item 9 (resultCaseCount) says " +
+                              std::to_string(c.resultCaseCount()));
+  }
+  if (c.skippedCaseCount() > markers) {
+    report.problems.push_back("item 23 (skippedCaseCount) skips " +
+                              std::to_string(c.skippedCaseCount()) + " cases of " +
+                              std::to_string(markers));
+  }
+}
+
+// Goes through the file with the module's readers, as a request does, with every failure
+// reported instead of shown.
+void ReadWithModule(FileReport& report, const std::string& outputName) {
+  QuietEnv quiet;
+  auto state = std::make_unique<ModuleState>();
+  RecordReaders readers(quiet.env, state->io);
+  FailureList failures(report.problems);
+  readers.SetReporter(&failures);
+  char name[kJobPathWidth];
+  SetField(name, kJobPathWidth, outputName);
+
+  const std::size_t problemsBefore = report.problems.size();
+  std::int32_t status = 0;
+  failures.phase = "the load case tables";
+  ReadOutputControl(readers, state->output, status, kOutputUnit, name, 0);
+  if (status & 1) {
+    if (report.problems.size() == problemsBefore) {
+      report.problems.push_back("the module cannot read the load case tables");
+    }
+    quiet.records.Close(kOutputUnit);
+    return;
+  }
+  CheckCaseLists(report, state->output);
+
+  const ControlData& c = state->output.control;
+  const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(c.caseBlockCount());
+  const std::int64_t restraintWords = RestraintLayoutWords(c);
+  const std::int64_t limit = static_cast<std::int64_t>(report.sizeBytes) + kReadSlackWords;
+  if (restraintWords < 0 || restraintWords > limit || caseBlockWords > limit) {
+    report.problems.push_back("the results were not read: the counts ask for more work area than a "
+                              "file of this size can fill");
+    quiet.records.Close(kOutputUnit);
+    return;
+  }
+  std::vector<std::int32_t> area(static_cast<std::size_t>(caseBlockWords + restraintWords) + 1);
+  const std::span<std::int32_t> work(area);
+  const std::int64_t n = c.nodeCount();
+  const std::int64_t r = static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() + c.resultCountC();
+  WorkAreaRegions g;  // laid out as the driver lays them out
+  g.nodeList = 1 + caseBlockWords;
+  g.restraintNodes = g.nodeList + n;
+  g.restraintTags = g.restraintNodes + r;
+  g.hangerRecords = g.restraintTags + r;
+  g.restraintLoads = g.hangerRecords + 64 * static_cast<std::int64_t>(c.hangerCount());
+  g.displacements = g.restraintLoads + 12 * r * c.resultCaseCount();
+
+  failures.phase = "the case blocks";
+  ReadCaseBlocks(readers, c.caseBlockCount(), work.first(static_cast<std::size_t>(caseBlockWords)),
+                 kOutputUnit, c.caseBlockRecord());
+  failures.phase = "the results block";
+  const ResultsShape shape{c.fileVersion(), c.nodeCount(), static_cast<std::int32_t>(r),
+                           c.hangerCount(), c.resultCaseCount(), c.resultStartRecord()};
+  ReadResultsBlock(readers, work, shape, kOutputUnit, g);
+  quiet.records.Close(kOutputUnit);
+}
+
+}  // namespace
+
+const char* ControlItemName(int item) {
+  switch (item) {
+    case 1: return "fileVersion";
+    case 8: return "text";
+    case 9: return "resultCaseCount";
+    case 10: return "elementSetCountA";
+    case 11: return "elementSetCountB";
+    case 12: return "nodeCount";
+    case 14: return "elementCount";
+    case 15: return "hangerCount";
+    case 16: return "resultCountB";
+    case 17: return "resultCountC";
+    case 20: return "resultStartRecord";
+    case 23: return "skippedCaseCount";
+    case 26: return "caseBlockCount";
+    case 27: return "caseBlockRecord";
+    default: return "";
+  }
+}
+
+FileReport CheckOutputFile(const JobFiles& files) {
+  FileReport report;
+  report.outputFile = files.outputFile;
+  if (!ReadControlRecord(report, files.outputName)) return report;
+  const bool readable = CheckCounts(report);
+  if (report.versionRead) CheckLayout(report);
+  if (readable) ReadWithModule(report, files.outputName);
+  return report;
+}
+
+}  // namespace viru4deduz::cli

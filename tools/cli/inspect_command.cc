@@ -1,0 +1,159 @@
+// viru4deduz inspect JOB: what the output file holds and where, and what is wrong with it.
+#include <climits>
+#include <iostream>
+
+#include "commands.h"
+#include "common/fixed_text.h"
+#include "component_rows.h"
+#include "exit_status.h"
+#include "file_check.h"
+#include "job_files.h"
+#include "windows1252.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+std::string ControlText(const FileReport& report) {
+  return Windows1252ToUtf8(TrimmedText(report.control.text, sizeof report.control.text));
+}
+
+std::vector<std::pair<std::string, std::int64_t>> Counts(const ControlData& c) {
+  return {{"nodes", c.nodeCount()},
+          {"hangers", c.hangerCount()},
+          {"restraint entries", static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() +
+                                    c.resultCountC()},
+          {"result cases", c.resultCaseCount()},
+          {"skipped cases", c.skippedCaseCount()},
+          {"case blocks", c.fileVersion() >= 1440 ? c.caseBlockCount() : 0},
+          {"elements", c.elementCount()}};
+}
+
+std::string JsonKey(std::string name) {
+  for (char& ch : name) {
+    if (ch == ' ') ch = '_';
+  }
+  return name;
+}
+
+std::optional<std::int64_t> NeededBytes(const FileReport& report) {
+  const std::int64_t words = report.neededWorkAreaWords;
+  if (!report.versionRead || words < 0 || words > INT64_MAX / 4) return std::nullopt;
+  return words * 4;
+}
+
+Json Document(const FileReport& report) {
+  Json items = Json::array();
+  for (int k = 1; k <= 31; ++k) {
+    Json item = {{"item", k}, {"name", ControlItemName(k)}};
+    if (k == 8) {
+      item["value"] = ControlText(report);
+    } else {
+      item["value"] = report.control.item[k];
+    }
+    items.push_back(item);
+  }
+  Json counts = Json::object();
+  for (const auto& [name, value] : Counts(report.control)) counts[JsonKey(name)] = value;
+  counts["load_cases"] = report.loadCases ? Json(*report.loadCases) : Json(nullptr);
+  counts["stored_cases"] = report.storedCases ? Json(*report.storedCases) : Json(nullptr);
+  Json layout = Json::array();
+  for (const RecordRange& r : report.layout) {
+    layout.push_back({{"part", r.name}, {"first_record", r.first}, {"last_record", r.last}});
+  }
+  const std::optional<std::int64_t> needed = NeededBytes(report);
+  return {{"output_file", report.outputFile},
+          {"size_bytes", report.sizeBytes},
+          {"records", report.records},
+          {"version", report.control.fileVersion()},
+          {"version_read", report.versionRead},
+          {"control_items", items},
+          {"counts", counts},
+          {"work_area_needed_bytes", needed ? Json(*needed) : Json(nullptr)},
+          {"layout", layout},
+          {"problems", report.problems}};
+}
+
+// One grid for CSV: SECTION, NAME, VALUE, FIRST_RECORD, LAST_RECORD.
+Grid CsvGrid(const FileReport& report) {
+  Grid grid{{"SECTION", "NAME", "VALUE", "FIRST_RECORD", "LAST_RECORD"}, {}};
+  auto add = [&](const char* section, const std::string& name, Cell value) {
+    grid.rows.push_back({std::string(section), name, std::move(value), std::string(), std::string()});
+  };
+  add("file", "output_file", report.outputFile);
+  add("file", "size_bytes", static_cast<std::int64_t>(report.sizeBytes));
+  add("file", "records", report.records);
+  add("file", "version_read", report.versionRead);
+  for (int k = 1; k <= 31; ++k) {
+    const std::string name = "item " + std::to_string(k) + " " + ControlItemName(k);
+    add("control", name.substr(0, name.find_last_not_of(' ') + 1),
+        k == 8 ? Cell(ControlText(report)) : Cell(std::int64_t{report.control.item[k]}));
+  }
+  for (const auto& [name, value] : Counts(report.control)) add("count", JsonKey(name), value);
+  if (report.loadCases) add("count", "load_cases", std::int64_t{*report.loadCases});
+  if (report.storedCases) add("count", "stored_cases", std::int64_t{*report.storedCases});
+  if (const auto needed = NeededBytes(report)) add("work_area", "needed_bytes", *needed);
+  for (const RecordRange& r : report.layout) {
+    grid.rows.push_back({std::string("layout"), r.name, std::string(), r.first, r.last});
+  }
+  for (const std::string& problem : report.problems) add("problem", "", problem);
+  return grid;
+}
+
+void WriteReportTable(const FileReport& report) {
+  std::cout << "Output file  " << report.outputFile << "\n"
+            << "Size         " << report.sizeBytes << " bytes, " << report.records
+            << " records of 256 bytes\n"
+            << "Version      " << report.control.fileVersion()
+            << (report.versionRead ? " (the module reads it)" : " (not one the module reads)")
+            << "\n";
+  if (const auto needed = NeededBytes(report)) {
+    std::cout << "Work area    " << *needed << " bytes needed\n";
+  }
+  std::cout << "\n";
+  Grid items{{"ITEM", "NAME", "VALUE"}, {}};
+  for (int k = 1; k <= 31; ++k) {
+    items.rows.push_back({std::int64_t{k}, std::string(ControlItemName(k)),
+                          k == 8 ? Cell(ControlText(report)) : Cell(std::int64_t{report.control.item[k]})});
+  }
+  WriteTable(std::cout, items);
+  std::cout << "\n";
+  Grid counts{{"COUNT", "VALUE"}, {}};
+  for (const auto& [name, value] : Counts(report.control)) counts.rows.push_back({name, value});
+  if (report.loadCases) counts.rows.push_back({std::string("load cases"), std::int64_t{*report.loadCases}});
+  if (report.storedCases) counts.rows.push_back({std::string("stored cases"), std::int64_t{*report.storedCases}});
+  WriteTable(std::cout, counts);
+  if (!report.layout.empty()) {
+    std::cout << "\n";
+    Grid layout{{"PART", "FIRST", "LAST", "RECORDS"}, {}};
+    for (const RecordRange& r : report.layout) {
+      const std::int64_t records = r.last >= r.first && r.first > INT64_MIN / 2 ? r.last - r.first + 1 : 0;
+      layout.rows.push_back({r.name, r.first, r.last, records});
+    }
+    WriteTable(std::cout, layout);
+  }
+  std::cout << "\nProblems" << (report.problems.empty() ? ": none\n" : "\n");
+  for (const std::string& problem : report.problems) std::cout << "  " << problem << "\n";
+}
+
+}  // namespace
+
+int RunInspect(const Invocation& inv) {
+  const std::optional<JobFiles> files = ResolveJob(inv.job);
+  if (!files) return kExitNoResult;
+  const FileReport report = CheckOutputFile(*files);
+  switch (inv.format) {
+    case Format::kJson:
+      WriteJson(std::cout, Document(report));
+      break;
+    case Format::kCsv:
+      WriteCsv(std::cout, CsvGrid(report));
+      break;
+    case Format::kTable:
+      WriteReportTable(report);
+      break;
+  }
+  std::cout.flush();
+  return report.problems.empty() ? kExitSuccess : kExitNoResult;
+}
+
+}  // namespace viru4deduz::cli

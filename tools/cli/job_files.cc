@@ -1,0 +1,56 @@
+#include "job_files.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli_user_interface.h"
+#include "extract/module_state.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
+#include "platform/posix_file_system.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<JobFiles> ResolveJob(const std::string& argument) {
+  // The module's buffers hold 255 characters and a NUL.
+  if (argument.empty() || argument.size() >= static_cast<std::size_t>(kJobPathWidth) ||
+      argument.find('\0') != std::string::npos) {
+    PrintError(argument.empty() ? "JOB is empty"
+                                : "JOB is longer than the module's 255 characters: " + argument);
+    return std::nullopt;
+  }
+  char path[kJobPathWidth] = {};
+  argument.copy(path, argument.size());
+  PathRemoveExtensionA(path);
+  PathAddExtensionA(path, sizeof path, "._p");
+  if (!DefaultFileSystem()->Exists(path)) {
+    PrintError(std::string("no output file for the job: ") + path + " does not exist");
+    return std::nullopt;
+  }
+
+  JobFiles files;
+  files.argument = argument;
+  files.modulePath = Upper(path);
+  files.outputName = files.modulePath;
+  if (files.outputName.size() >= 3) {
+    files.outputName.replace(files.outputName.size() - 3, 3,
+                             files.outputName.back() == 'Q' ? "._Q" : "._P");
+  }
+  std::error_code error;
+  const std::filesystem::path onDisk = PosixFileSystem::Resolve(files.outputName);
+  const std::filesystem::path absolute = std::filesystem::absolute(onDisk, error);
+  files.outputFile = (error ? onDisk : absolute.lexically_normal()).string();
+  return files;
+}
+
+}  // namespace viru4deduz::cli

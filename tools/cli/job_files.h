@@ -1,0 +1,26 @@
+// From the JOB argument to the files the module reads, by the module's own rules: the job file's
+// extension is replaced by "._p" and that file must exist (each path component is matched
+// without regard to case when it does not exist as given); the request then works on the upper-
+// cased path, and the output file is that path with its last three characters replaced by "._P"
+// (by "._Q" when it ends in Q). So "pipe1.x4", "pipe1._p" and "pipe1" all name pipe1._p.
+#ifndef VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
+#define VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
+
+#include <optional>
+#include <string>
+
+namespace viru4deduz::cli {
+
+struct JobFiles {
+  std::string argument;    // JOB as given: what the CLI passes to GetLoads
+  std::string modulePath;  // the upper-cased "._P" path a request works on
+  std::string outputName;  // the output file's name as the request derives it
+  std::string outputFile;  // where that file lies on disk, as an absolute path
+};
+
+// The job's files, or nullopt after telling the user why JOB names no output file.
+std::optional<JobFiles> ResolveJob(const std::string& argument);
+
+}  // namespace viru4deduz::cli
+
+#endif  // VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_

@@ -1,0 +1,128 @@
+#include "job_session.h"
+
+#include <algorithm>
+#include <span>
+
+#include "common/fixed_text.h"
+#include "extract/assembly.h"
+#include "extract/extraction_driver.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+// An extraction mode that is neither loads (1) nor displacements (2): the driver does all its
+// reading and assembles nothing, so the work area keeps every stored case as the file has it.
+constexpr int kAssembleNothing = 0;
+constexpr int kLoadGroupWords = 12;
+
+}  // namespace
+
+JobSession::JobSession(Env& env) : env_(env), state_(std::make_unique<ModuleState>()) {}
+JobSession::~JobSession() = default;
+
+JobSession::Outcome JobSession::Run(const std::string& modulePath, std::int32_t workWordCount) {
+  // A fresh state, so that what the driver leaves in it tells how far the request came.
+  state_ = std::make_unique<ModuleState>();
+  workWords_ = static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0));
+  workArea_ = std::make_unique_for_overwrite<std::int32_t[]>(std::max<std::size_t>(workWords_, 1));
+
+  char jobPath[kJobPathWidth] = {};
+  modulePath.copy(jobPath, kJobPathWidth - 1);
+  const int length = static_cast<int>(std::min<std::size_t>(modulePath.size(), kJobPathWidth - 1));
+  int node[2] = {0, 0};
+  float resultBlock[12] = {};
+  int status = 1;
+  int caseRequestFlag = 0;
+  const int extractMode = kAssembleNothing;
+  const int resultSetCount = 1;
+  int loadCase = 1;  // any case: the driver takes it without the dialog
+  char caseLabel[kCaseLabelWidth + 1] = {};
+  RunExtraction(*state_, env_, workArea_.get(), workWordCount, jobPath, kJobPathWidth, length,
+                node, resultBlock, status, caseRequestFlag, extractMode, resultSetCount, loadCase,
+                caseLabel, kCaseLabelWidth);
+
+  const DriverState& d = state_->driver;
+  if (d.selectedCase == 0) return Outcome::kNoOutput;          // stopped before taking the case
+  if (d.regions.nodeList == 0) return Outcome::kWorkAreaTooSmall;  // no region was laid out
+  if (state_->io.ioErrorFlag & 1) return Outcome::kReadFailed;
+  return Outcome::kRead;
+}
+
+JobSession::Outcome JobSession::ReadCases(const std::string& modulePath) {
+  // No work area: the room test ends the request before anything beyond the control data is read.
+  return Run(modulePath, 0) == Outcome::kNoOutput ? Outcome::kNoOutput : Outcome::kRead;
+}
+
+JobSession::Outcome JobSession::ReadResults(const std::string& modulePath,
+                                            std::int32_t workWordCount) {
+  return Run(modulePath, workWordCount);
+}
+
+int JobSession::skippedCaseCount() const {
+  return std::clamp(control().skippedCaseCount(), 0, kLabelEntries);
+}
+
+std::string JobSession::Label(int k) const {
+  if (k < 1 || k > kLabelEntries) return {};
+  return TrimmedText(state_->driver.Label(k), kCaseLabelWidth);
+}
+
+std::int32_t JobSession::Ordinal(int k) {
+  std::int32_t ordinal = 0;
+  CountStoredCases(env_, state_->driver.caseStarts, k, ordinal, state_->output.legacy.fullListStart,
+                   control().fileVersion());
+  return ordinal;
+}
+
+bool JobSession::HasStoredResults(int k) {
+  // Past case 1000 no case is counted (the count would end in the fatal stop).
+  if (k < 1 || k > kMaxCases) return false;
+  const bool listed = control().fileVersion() < 1400
+                          ? state_->output.legacy.fullListStart[k] != 0
+                          : state_->driver.caseStarts[k] > 0;
+  if (!listed) return false;
+  const std::int32_t ordinal = Ordinal(k);
+  return ordinal >= 1 && ordinal <= control().resultCaseCount();
+}
+
+std::optional<int> JobSession::ChooseCase(UserInterface& ui) {
+  const int skipped = skippedCaseCount();
+  std::int32_t selection = 0;
+  char caseLabel[kCaseLabelWidth + 1] = {};
+  SelectLoadCase(ui, state_->driver.labels.data() + static_cast<std::ptrdiff_t>(skipped) * kCaseLabelWidth,
+                 kCaseLabelWidth, state_->driver.labelCount, selection, caseLabel, kCaseLabelWidth);
+  if (selection < 1) return std::nullopt;
+  return skipped + selection;
+}
+
+std::vector<NodeLoads> JobSession::LoadsAtSupports(int k) {
+  const WorkAreaRegions& g = state_->driver.regions;
+  const std::int32_t entries = restraintEntryCount();
+  const auto r = static_cast<std::size_t>(entries);
+  const std::span<const std::int32_t> area(workArea_.get(), workWords_);
+  auto copy = [&](std::int64_t firstWord, std::size_t words) {
+    const auto part = area.subspan(static_cast<std::size_t>(firstWord - 1), words);
+    return std::vector<std::int32_t>(part.begin(), part.end());
+  };
+  // A copy per case: the sort reorders the entry lists together with the case's slice.
+  std::vector<std::int32_t> nodes = copy(g.restraintNodes, r);
+  std::vector<std::int32_t> tags = copy(g.restraintTags, r);
+  std::vector<std::int32_t> slice =
+      copy(g.restraintLoads + static_cast<std::int64_t>(Ordinal(k) - 1) * kLoadGroupWords * entries,
+           kLoadGroupWords * r);
+  SortRestraintEntries(nodes, tags, slice, entries);
+
+  std::vector<NodeLoads> result;
+  for (std::size_t i = 0; i < r; ++i) {
+    if (i > 0 && nodes[i] == nodes[i - 1]) continue;
+    const int node[1] = {nodes[i]};
+    float resultBlock[6] = {};
+    std::int32_t extractStatus = 0;
+    SumRestraintLoads(nodes, slice, entries, node, resultBlock, extractStatus);
+    result.push_back({nodes[i], {resultBlock[0], resultBlock[1], resultBlock[2], resultBlock[3],
+                                 resultBlock[4], resultBlock[5]}});
+  }
+  return result;
+}
+
+}  // namespace viru4deduz::cli

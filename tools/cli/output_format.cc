@@ -1,0 +1,87 @@
+#include "output_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <ostream>
+
+#include "windows1252.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+bool IsNumber(const Cell& cell) {
+  return std::holds_alternative<std::int64_t>(cell) || std::holds_alternative<float>(cell);
+}
+
+std::string CellText(const Cell& cell, const char* yes, const char* no) {
+  if (const auto* i = std::get_if<std::int64_t>(&cell)) return std::to_string(*i);
+  if (const auto* f = std::get_if<float>(&cell)) return FormatFloat(*f);
+  if (const auto* b = std::get_if<bool>(&cell)) return *b ? yes : no;
+  return std::get<std::string>(cell);
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+}  // namespace
+
+std::string FormatFloat(float value) {
+  char text[32];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc() ? std::string(text, end) : std::string("?");
+}
+
+void WriteTable(std::ostream& out, const Grid& grid) {
+  const std::size_t columns = grid.columns.size();
+  std::vector<std::vector<std::string>> texts;
+  std::vector<std::size_t> widths(columns, 0);
+  std::vector<bool> rightAligned(columns, false);
+  for (std::size_t c = 0; c < columns; ++c) widths[c] = Utf8Length(grid.columns[c]);
+  for (const auto& row : grid.rows) {
+    auto& line = texts.emplace_back();
+    for (std::size_t c = 0; c < columns && c < row.size(); ++c) {
+      line.push_back(CellText(row[c], "yes", "no"));
+      widths[c] = std::max(widths[c], Utf8Length(line.back()));
+      if (IsNumber(row[c])) rightAligned[c] = true;
+    }
+  }
+  auto writeLine = [&](const std::vector<std::string>& cells) {
+    std::string line;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      const std::string padding(widths[c] - Utf8Length(cells[c]), ' ');
+      if (c > 0) line += "  ";
+      line += rightAligned[c] ? padding + cells[c] : cells[c] + padding;
+    }
+    line.erase(line.find_last_not_of(' ') + 1);  // no blanks after the last column
+    out << line << '\n';
+  };
+  writeLine(grid.columns);
+  for (const auto& line : texts) writeLine(line);
+}
+
+void WriteCsv(std::ostream& out, const Grid& grid) {
+  auto writeLine = [&](const std::vector<std::string>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) out << (c > 0 ? "," : "") << CsvField(cells[c]);
+    out << '\n';
+  };
+  writeLine(grid.columns);
+  for (const auto& row : grid.rows) {
+    std::vector<std::string> cells;
+    for (const Cell& cell : row) cells.push_back(CellText(cell, "true", "false"));
+    writeLine(cells);
+  }
+}
+
+void WriteJson(std::ostream& out, const Json& document) {
+  // Text that is not UTF-8 (it never should be: every text is converted) is replaced, not thrown.
+  out << document.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace) << '\n';
+}
+
+}  // namespace viru4deduz::cli

@@ -1,0 +1,48 @@
+// The three forms of every subcommand's output: an aligned table for people, one JSON document
+// and CSV for scripts. Values are written as the shortest text that reads back as the same
+// single-precision number, so nothing the module returned is rounded on the way out.
+#ifndef VIRU4DEDUZ_TOOLS_CLI_OUTPUT_FORMAT_H_
+#define VIRU4DEDUZ_TOOLS_CLI_OUTPUT_FORMAT_H_
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace viru4deduz::cli {
+
+enum class Format { kTable, kJson, kCsv };
+
+// JSON whose keys keep the order in which they were set and whose reals are single precision,
+// so that a value is written with exactly the digits that identify it.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
+                                  std::int64_t, std::uint64_t, float>;
+
+// One cell: numbers are right-aligned in a table, texts (UTF-8) and flags left-aligned.
+using Cell = std::variant<std::int64_t, float, bool, std::string>;
+
+struct Grid {
+  std::vector<std::string> columns;
+  std::vector<std::vector<Cell>> rows;
+};
+
+// The shortest decimal text that reads back as value ("12", "-0.5729578", "3e+10", "nan").
+std::string FormatFloat(float value);
+
+// Columns separated by two blanks, a header line first; flags read "yes" or "no".
+void WriteTable(std::ostream& out, const Grid& grid);
+
+// A header line, then one line per row (ended by a line feed, as Unix tools expect); fields are
+// quoted as RFC 4180 has it when they hold a comma, a quote or a line break. Flags read "true" or
+// "false".
+void WriteCsv(std::ostream& out, const Grid& grid);
+
+// The document, indented by two, with a final line break.
+void WriteJson(std::ostream& out, const Json& document);
+
+}  // namespace viru4deduz::cli
+
+#endif  // VIRU4DEDUZ_TOOLS_CLI_OUTPUT_FORMAT_H_

@@ -1,0 +1,61 @@
+// Platform layers under which the module's readers can go through a damaged file without a word
+// to the user and without leaving anything behind: messages are collected, the chain file of the
+// fatal stop is not written, the settings read as empty and keep nothing, and a dialog is
+// answered "cancel". inspect reports what went wrong
+// itself, through a read reporter.
+#ifndef VIRU4DEDUZ_TOOLS_CLI_QUIET_ENV_H_
+#define VIRU4DEDUZ_TOOLS_CLI_QUIET_ENV_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+#include "platform/file_system.h"
+#include "platform/posix_record_runtime.h"
+
+namespace viru4deduz::cli {
+
+class CollectingUserInterface final : public UserInterface {
+ public:
+  int ShowMessage(const char* text, const char* caption, unsigned type) override;
+  bool ChooseFile(const char* filter, unsigned long flags, char* path,
+                  std::size_t pathSize) override;
+  int RunListDialog(const char* title, const char* const* entries, int count,
+                    ListDialogHandler& handler) override;
+
+  std::vector<std::string> messages;
+};
+
+// Reads through the POSIX file system; a file created for writing keeps nothing.
+class ReadOnlyFileSystem final : public FileSystem {
+ public:
+  bool Exists(const std::string& path) override;
+  std::unique_ptr<RandomAccessFile> OpenForRead(const std::string& path, int* error) override;
+  std::unique_ptr<WritableFile> CreateForWrite(const std::string& path, int* error) override;
+  std::string ErrorText(int error) override;
+};
+
+// Every value reads as missing; keys open and values store without effect.
+class EmptySettingsStore final : public SettingsStore {
+ public:
+  long CreateKey(SettingsKey parent, const std::string& name, SettingsKey* key) override;
+  long QueryValue(SettingsKey key, const std::string& name, char* data,
+                  std::size_t* size) override;
+  long SetValue(SettingsKey key, const std::string& name, const char* data,
+                std::size_t size) override;
+  long CloseKey(SettingsKey key) override;
+  std::string ErrorText(long status) override;
+};
+
+struct QuietEnv {
+  CollectingUserInterface ui;
+  ReadOnlyFileSystem files;
+  PosixRecordRuntime records{*DefaultFileSystem()};
+  EmptySettingsStore settings;
+  Env env{&ui, &files, &settings, DefaultArchive(), &records};
+};
+
+}  // namespace viru4deduz::cli
+
+#endif  // VIRU4DEDUZ_TOOLS_CLI_QUIET_ENV_H_

@@ -1,0 +1,99 @@
+// viru4deduz supports JOB [--case K | --all-cases]: the loads at every restraint node, from one
+// read of the file for every node and case.
+#include <string>
+#include <vector>
+
+#include "case_choice.h"
+#include "cli_user_interface.h"
+#include "commands.h"
+#include "component_rows.h"
+#include "exit_status.h"
+#include "host/module.h"
+#include "job_files.h"
+#include "job_session.h"
+#include "session_status.h"
+#include "windows1252.h"
+#include "work_area.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+// The cases to report, or the exit status after telling the user why there are none.
+struct CaseList {
+  std::vector<int> cases;
+  int status = kExitSuccess;
+};
+
+CaseList CasesToReport(const Invocation& inv, JobSession& session, CliUserInterface& ui) {
+  CaseList list;
+  if (inv.allCases) {
+    for (int k = 1; k <= session.caseCount(); ++k) {
+      if (session.HasStoredResults(k)) list.cases.push_back(k);
+    }
+    if (list.cases.empty()) {
+      PrintError("the output file stores results for no load case");
+      list.status = kExitNoResult;
+    }
+    return list;
+  }
+  int k = inv.caseNumber;
+  if (k == 0) {
+    const std::optional<int> chosen = session.ChooseCase(ui);
+    if (!chosen) {
+      PrintError("no load case chosen");
+      list.status = kExitNoResult;
+      return list;
+    }
+    k = *chosen;
+  }
+  if (!session.HasStoredResults(k)) {
+    PrintError(kNoOutputMessage);
+    PrintError("load case " + std::to_string(k) + " has no results in the output file");
+    list.status = kExitNoResult;
+    return list;
+  }
+  list.cases.push_back(k);
+  return list;
+}
+
+}  // namespace
+
+int RunSupports(const Invocation& inv) {
+  const std::optional<JobFiles> files = ResolveJob(inv.job);
+  if (!files) return kExitNoResult;
+  if (!inv.allCases && CaseSourceFor(inv.caseNumber) == CaseSource::kMissing) {
+    ComplainNoCase(inv.commandName, "--case K or --all-cases");
+    return kExitUsage;
+  }
+  CliUserInterface ui;
+  Env env = CliEnv(ui);
+  const std::int32_t words = WorkAreaWords(env);
+  JobSession session(env);
+  if (const int status = ExitStatusOf(session.ReadResults(files->modulePath, words), session, words)) {
+    return status;
+  }
+  const CaseList list = CasesToReport(inv, session, ui);
+  if (list.status != kExitSuccess) return list.status;
+  if (session.restraintEntryCount() < 1) {
+    PrintError(kNoRestraintMessage);
+    PrintError("the job has no restraints");
+    return kExitNoRestraint;
+  }
+
+  Grid grid = ComponentGrid(kLoadComponents);
+  Json cases = Json::array();
+  for (int k : list.cases) {
+    const std::string label = Windows1252ToUtf8(session.Label(k));
+    Json supports = Json::array();
+    for (const NodeLoads& at : session.LoadsAtSupports(k)) {
+      supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
+      AddComponentRow(grid, k, at.node, at.loads, label);
+    }
+    cases.push_back({{"case", k}, {"label", label}, {"supports", supports}});
+  }
+  const Json document = {{"output_file", files->outputFile}, {"cases", cases}};
+  WriteResult(inv.format, document, grid);
+  return kExitSuccess;
+}
+
+}  // namespace viru4deduz::cli
