@@ -77,32 +77,42 @@ class FileParts {
   std::int32_t section2First_ = 0;
 };
 
-// One file per version range, written once; a fresh module per injected fault.
+// One file per version range, written once. One module serves every injected fault, as a host
+// keeps it loaded: each request gets a fresh record runtime that fails at the chosen transfer.
 class RecordFaultTest : public ::testing::TestWithParam<std::int32_t> {
  protected:
   void SetUp() override {
     job_ = RichJob(GetParam());
     bytes_ = writer::WriteOutputFile(job_, &map_);
+    m_.AddFile(kOutput, bytes_);
+    // Room for this job and little more, so that thousands of requests stay cheap.
+    m_.settings.PutValue(kSettingsKey, "XMS Memory Allocated", "65536");
   }
 
-  std::unique_ptr<ScriptedModule> Module() const {
-    auto m = std::make_unique<ScriptedModule>();
-    m->AddFile(kOutput, bytes_);
-    return m;
+  // Runs the request with a runtime that fails transfer k (0: none); returns the runtime.
+  std::unique_ptr<ScriptedRecordRuntime> RunFailingAt(int k, Request& r) {
+    auto runtime = std::make_unique<ScriptedRecordRuntime>();
+    runtime->AddFile(kOutput, bytes_);
+    if (k > 0) runtime->FailTransfer(k, kInjected);
+    m_.module.env().records = runtime.get();
+    m_.ui.messages.clear();
+    m_.files.createdPaths.clear();
+    r.RunOn(m_.module);
+    m_.module.env().records = &m_.records;
+    return runtime;
   }
 
   writer::OutputJob job_;
   writer::FileMap map_;
   std::string bytes_;
+  ScriptedModule m_;
 };
 
 TEST_P(RecordFaultTest, RequestFailingAtEachTransferEndsAsDocumented) {
   // The request without faults: case 1's loads at node 20, and the records it reads, in order.
-  auto clean = Module();
   Request good(kOutput, 1, 20, 0, 1);
-  good.RunOn(clean->module);
+  const auto transfers = RunFailingAt(0, good)->transfers;
   ASSERT_EQ(good.status, 0);
-  const auto transfers = clean->records.transfers;
   ASSERT_GT(transfers.size(), 500u);
   const FileParts parts(job_, map_);
   std::set<Part> seen;
@@ -114,32 +124,29 @@ TEST_P(RecordFaultTest, RequestFailingAtEachTransferEndsAsDocumented) {
     seen.insert(part);
     SCOPED_TRACE(::testing::Message() << "transfer " << k << " of record " << record << ", part "
                                       << static_cast<int>(part));
-    auto m = Module();
-    m->records.FailTransfer(static_cast<int>(k), kInjected);
     Request r(kOutput, 1, 20, 0, 1);
-    r.RunOn(m->module);
+    const auto runtime = RunFailingAt(static_cast<int>(k), r);
 
     ASSERT_EQ(r.status, expected.status);
     std::vector<std::string> texts;
-    for (const auto& message : m->ui.messages) texts.push_back(message.text);
+    for (const auto& message : m_.ui.messages) texts.push_back(message.text);
     std::vector<std::string> expectedTexts;
     if (expected.qreadMessage) expectedTexts.push_back(Qread4Message(kInjected, static_cast<std::int32_t>(record)));
     if (expected.status == 1) expectedTexts.push_back(kNoOutput);
     ASSERT_EQ(texts, expectedTexts);
 
-    const std::string* chain = m->files.Find("x4chain.");
     if (expected.stopCode == 0) {
-      ASSERT_EQ(chain, nullptr);
+      ASSERT_TRUE(m_.files.createdPaths.empty());
     } else {
-      ASSERT_NE(chain, nullptr);
-      ASSERT_EQ(*chain, "D4ODUDO.EXE " + std::to_string(expected.stopCode) + "\n");
+      ASSERT_EQ(m_.files.createdPaths, std::vector<std::string>{"x4chain."});
+      ASSERT_EQ(*m_.files.Find("x4chain."), "D4ODUDO.EXE " + std::to_string(expected.stopCode) + "\n");
     }
-    ASSERT_EQ(m->module.state().io.ioErrorFlag, expected.ioErrorFlag);
+    ASSERT_EQ(m_.module.state().io.ioErrorFlag, expected.ioErrorFlag);
     if (expected.status == 0) {
       for (int c = 0; c < 6; ++c) ASSERT_EQ(r.res[c][0], good.res[c][0]);
     }
-    ASSERT_FALSE(m->records.IsOpen(kOutputUnit));
-    ASSERT_EQ(m->settings.OpenHandleCount(), 0u);
+    ASSERT_FALSE(runtime->IsOpen(kOutputUnit));
+    ASSERT_EQ(m_.settings.OpenHandleCount(), 0u);
   }
 
   // Every part the version's file has was failed at least once.
