@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <iostream>
 
 #include <CLI/CLI.hpp>
 
@@ -96,7 +97,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   int nodeA = 0;
   CLI::App app(kDescription, "viru4deduz");
   app.require_subcommand(1);
-  app.set_version_flag("--version", VIRU4DEDUZ_CLI_VERSION);
+  app.set_version_flag("--version", std::string("viru4deduz ") + VIRU4DEDUZ_CLI_VERSION);
   app.footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote}));
   app.get_formatter()->column_width(26);
 
@@ -174,7 +175,11 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
+    if (dynamic_cast<const CLI::CallForVersion*>(&error) != nullptr) {
+      std::cout << error.what() << '\n';
+      return kExitSuccess;
+    }
+    if (error.get_exit_code() == 0) return app.exit(error);  // --help
     std::string where = "viru4deduz";
     for (const Sub& sub : subs) {
       if (sub.app->parsed()) where += " " + sub.app->get_name();

@@ -32,6 +32,11 @@ HostAnswer AskModule(Env& env, CliUserInterface& ui, const std::string& jobArgum
     for (std::size_t k = 0; k < 6; ++k) answer.sets[set][k] = res[k][set];
   }
   answer.cancelled = status == 1 && ui.selectionCancelled();
+  // A request that took its case (the control data were read) and read its results without an
+  // error, yet has none, asked for a case whose results the file does not store.
+  const ModuleState& state = module.state();
+  answer.caseWithoutResults = status == 1 && !answer.cancelled && state.driver.selectedCase > 0 &&
+                              (state.io.ioErrorFlag & 1) == 0;
   if (status == 2) {
     const std::int32_t words = WorkAreaWords(env);
     const ControlData& control = module.state().output.control;
@@ -48,6 +53,9 @@ int ExitStatusOf(const HostAnswer& answer) {
     return kExitNoRestraint;
   }
   if (answer.cancelled) PrintError("no load case chosen");
+  if (answer.caseWithoutResults) {
+    PrintError("load case " + std::to_string(answer.loadCase) + " has no results in the output file");
+  }
   return kExitNoResult;
 }
 

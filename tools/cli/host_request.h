@@ -23,6 +23,7 @@ struct HostAnswer {
   std::string label;                      // its label, UTF-8, without trailing blanks
   std::array<std::array<float, 6>, 2> sets{};  // result set i, components 1..6
   bool cancelled = false;                 // the user left the selection dialog without a choice
+  bool caseWithoutResults = false;        // the file was read, but stores no results for the case
   bool workAreaTooSmall = false;          // status 2 came from the room test, not from the node
   std::string workAreaHint;               // and why
 };
