@@ -98,7 +98,8 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   CLI::App app(kDescription, "viru4deduz");
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("viru4deduz ") + VIRU4DEDUZ_CLI_VERSION);
-  app.footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote}));
+  const std::string requestFooter = Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote});
+  app.footer(requestFooter);
   app.get_formatter()->column_width(26);
 
   struct Sub {
@@ -113,7 +114,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   loads->add_option("JOB", inv.job, kJobHelp)->required();
   loads->add_option("--node", nodeA, "the node N")->type_name("N")->required();
   AddCase(*loads, inv);
-  loads->footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote}));
+  loads->footer(requestFooter);
   subs.push_back({loads, Command::kLoads, AddFormatFlags(*loads)});
 
   CLI::App* displacements = app.add_subcommand(
@@ -125,7 +126,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->required();
   AddCase(*displacements, inv);
-  displacements->footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote}));
+  displacements->footer(requestFooter);
   subs.push_back({displacements, Command::kDisplacements, AddFormatFlags(*displacements)});
 
   CLI::App* cases = app.add_subcommand(
