@@ -35,7 +35,9 @@ void ReadCaseBlocks(RecordReaders& readers, std::int32_t entryCount, std::span<s
                     int unit, std::int32_t firstRecord) {
   if (entryCount <= 0) return;
   StreamCursor cursor{RecordBefore(firstRecord), kWordStreamUsedUp};
-  readers.QREAD4(dest, unit, 8 * entryCount, cursor, 0);
+  // A count too large for its table is refused by the reader; the product must not wrap first.
+  const std::int64_t words = std::int64_t{8} * entryCount;
+  readers.QREAD4(dest, unit, static_cast<int>(std::min<std::int64_t>(words, INT32_MAX)), cursor, 0);
 }
 
 void ReadResultsBlock(RecordReaders& readers, std::span<std::int32_t> workArea,
