@@ -103,6 +103,7 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
   std::fill(resultBlock, resultBlock + 6 * std::clamp(resultSetCount, 0, 2), 0.0f);
   d.labels.Fill(' ');
   d.extractStatus = -1;
+  d.stage = DriverStage::kNotStarted;
   status = 1;
   m.io.ioErrorFlag = 0;
 
@@ -148,11 +149,13 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
       caseRequestFlag = -1;
       d.extractStatus = 0;
       status = 0;
+      d.stage = DriverStage::kCaseChosen;
       return finish();
     }
     d.selectedCase = skipped + selection;
     loadCase = d.selectedCase;
   }
+  d.stage = DriverStage::kCaseChosen;
 
   // Room: nothing is read unless every region fits.
   const std::int64_t caseBlockWords = MulAdd(8, c.caseBlockCount(), 0);
@@ -176,6 +179,7 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
   g.hangerRecords = g.restraintTags + r;
   g.restraintLoads = g.hangerRecords + 64 * static_cast<std::int64_t>(c.hangerCount());
   g.displacements = g.restraintLoads + 12 * r * cases;
+  d.stage = DriverStage::kRegionsLaidOut;
 
   std::span<std::int32_t> area(workArea, static_cast<std::size_t>(std::max(workWordCount, 0)));
   ReadCaseBlocks(readers, c.caseBlockCount(), area.first(static_cast<std::size_t>(caseBlockWords)),
@@ -188,6 +192,7 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
     status = 1;
     return finish();
   }
+  d.stage = DriverStage::kResultsRead;
 
   CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                    m.output.legacy.fullListStart, c.fileVersion());

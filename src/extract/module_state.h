@@ -20,8 +20,18 @@ constexpr int kLabelEntries = 1150;
 constexpr int kJobPathWidth = 256;
 constexpr int kOutputUnit = 39;
 
+// How far the driver's last request came, for callers that run it to read a job rather than to
+// answer a request (the command-line host).
+enum class DriverStage {
+  kNotStarted,     // the output file was not read (missing, unreadable, rejected)
+  kCaseChosen,     // the control data were read and the case taken (or the choice cancelled)
+  kRegionsLaidOut, // the results fit into the work area and its regions were laid out
+  kResultsRead,    // the case blocks and the results block were read without a read error
+};
+
 // The driver's own state for one request.
 struct DriverState {
+  DriverStage stage = DriverStage::kNotStarted;
   std::int32_t extractStatus = 0;
   std::int32_t outputUnit = 0;
   char outputSuffix[3] = {};

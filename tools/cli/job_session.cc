@@ -21,7 +21,6 @@ JobSession::JobSession(Env& env) : env_(env), state_(std::make_unique<ModuleStat
 JobSession::~JobSession() = default;
 
 JobSession::Outcome JobSession::Run(const std::string& modulePath, std::int32_t workWordCount) {
-  // A fresh state, so that what the driver leaves in it tells how far the request came.
   state_ = std::make_unique<ModuleState>();
   workWords_ = static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0));
   workArea_ = std::make_unique_for_overwrite<std::int32_t[]>(std::max<std::size_t>(workWords_, 1));
@@ -41,10 +40,12 @@ JobSession::Outcome JobSession::Run(const std::string& modulePath, std::int32_t 
                 node, resultBlock, status, caseRequestFlag, extractMode, resultSetCount, loadCase,
                 caseLabel, kCaseLabelWidth);
 
-  const DriverState& d = state_->driver;
-  if (d.selectedCase == 0) return Outcome::kNoOutput;          // stopped before taking the case
-  if (d.regions.nodeList == 0) return Outcome::kWorkAreaTooSmall;  // no region was laid out
-  if (state_->io.ioErrorFlag & 1) return Outcome::kReadFailed;
+  switch (state_->driver.stage) {
+    case DriverStage::kNotStarted: return Outcome::kNoOutput;
+    case DriverStage::kCaseChosen: return Outcome::kWorkAreaTooSmall;  // no region was laid out
+    case DriverStage::kRegionsLaidOut: return Outcome::kReadFailed;
+    case DriverStage::kResultsRead: break;
+  }
   return Outcome::kRead;
 }
 
