@@ -14,11 +14,7 @@ install(TARGETS VirU4Deduz EXPORT VirU4DeduzTargets
 install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/VirU4Deduz.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz)
 
-# The man page of the command-line host. Installed as written, uncompressed, so that a second
-# rule for the same page (the command's own) lands on the same file rather than beside it.
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/viru4deduz.1)
-  install(FILES ${PROJECT_SOURCE_DIR}/docs/viru4deduz.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
+# The man page is installed with the command-line host it describes (tools/cli).
 
 # The CMake package. The targets file finds its prefix from where it lies, so an installed tree
 # can move.

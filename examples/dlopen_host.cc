@@ -73,9 +73,7 @@ int main(int argc, char** argv) {
     return 64;
   }
 
-  // RTLD_NODELETE: the module's process-wide layers (terminal, files, settings) are made once and
-  // live until the process ends, so the module stays mapped after dlclose.
-  void* module = dlopen(modulePath, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  void* module = dlopen(modulePath, RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
     std::fprintf(stderr, "dlopen_host: %s\n", dlerror());
     return 1;
