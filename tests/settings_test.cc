@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -14,7 +13,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/posix_settings_store.h"
@@ -143,38 +141,6 @@ TEST_F(SettingsPosixTest, StoreRefusesBadHandlesAndOversizeValues) {
     EXPECT_EQ(status, EBADF);
     EXPECT_EQ(store_.CloseKey(invalid), EBADF);
   }
-}
-
-TEST_F(SettingsPosixTest, StoreReadersNeverSeeATornValue) {
-  SettingsKey key = 0;
-  ASSERT_EQ(store_.CreateKey(kCurrentUserKey, "Settings", &key), 0);
-  const std::string first(200000, 'a');
-  std::string second(200000, 'b');
-  second.back() = 'z';  // a prefix of the second value cannot pass for it
-  ASSERT_EQ(store_.SetValue(key, "Shared", first.data(), first.size()), 0);
-
-  std::atomic<int> writersLeft{4};
-  std::vector<std::thread> writers;
-  for (int w = 0; w < 4; ++w) {
-    writers.emplace_back([&, w] {
-      for (int i = 0; i < 25; ++i) {
-        const std::string& value = (i + w) % 2 == 0 ? first : second;
-        EXPECT_EQ(store_.SetValue(key, "Shared", value.data(), value.size()), 0);
-      }
-      --writersLeft;
-    });
-  }
-  int reads = 0, badReads = 0;
-  do {
-    long status = 0;
-    const std::string seen = Query(key, "Shared", &status, first.size());
-    if (status != 0 || (seen != first && seen != second)) ++badReads;
-    ++reads;
-  } while (writersLeft > 0);
-  for (auto& writer : writers) writer.join();
-  EXPECT_EQ(badReads, 0) << "of " << reads << " reads";
-  // Only the value itself is left: no temporary file survives.
-  EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "Settings"), {}), 1);
 }
 
 TEST_F(SettingsPosixTest, MissingWorkAreaSizeIsStoredWithItsDefault) {
