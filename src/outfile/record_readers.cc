@@ -135,20 +135,21 @@ void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<cha
   }
 }
 
-void RecordReaders::ReadWordBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest,
-                                  int count) {
+template <typename TakeItem>
+void RecordReaders::ReadBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest,
+                              int count, int usedUp, TakeItem take) {
   if (count <= 0) return;
   if (!Fits(dest.size(), count)) {
     Fail({kStopBlockRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
   for (int i = 0; i < count; ++i) {
-    if (cursor.position < 0 || cursor.position > kWordBlockUsedUp) {  // left past a failure
+    if (cursor.position < 0 || cursor.position > usedUp) {  // left past a failure
       Fail({kStopBlockRead, 0, cursor.record, kCursorOutOfRange}, true);
       return;
     }
     ++cursor.position;
-    if (cursor.position == kWordBlockUsedUp + 1) {
+    if (cursor.position == usedUp + 1) {
       int status = 0;
       if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
         Fail({kStopBlockRead, status, cursor.record, kRecordUnreadable}, true);
@@ -156,35 +157,24 @@ void RecordReaders::ReadWordBlock(int unit, StreamCursor& cursor, std::span<std:
       }
       cursor.position = 1;
     }
-    std::memcpy(&dest[static_cast<std::size_t>(i)],
-                io_.recordBuffer + (cursor.position - 1) * 4, 4);
+    dest[static_cast<std::size_t>(i)] = take(cursor.position);
   }
+}
+
+void RecordReaders::ReadWordBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest,
+                                  int count) {
+  ReadBlock(unit, cursor, dest, count, kWordBlockUsedUp, [this](int position) {
+    std::int32_t word;
+    std::memcpy(&word, io_.recordBuffer + (position - 1) * 4, 4);
+    return word;
+  });
 }
 
 void RecordReaders::ReadPackedRealBlock(int unit, StreamCursor& cursor,
                                         std::span<std::int32_t> dest, int count) {
-  if (count <= 0) return;
-  if (!Fits(dest.size(), count)) {
-    Fail({kStopBlockRead, 0, cursor.record, kCountTooLarge}, true);
-    return;
-  }
-  for (int i = 0; i < count; ++i) {
-    if (cursor.position < 0 || cursor.position > kPackedBlockUsedUp) {
-      Fail({kStopBlockRead, 0, cursor.record, kCursorOutOfRange}, true);
-      return;
-    }
-    ++cursor.position;
-    if (cursor.position == kPackedBlockUsedUp + 1) {
-      int status = 0;
-      if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
-        Fail({kStopBlockRead, status, cursor.record, kRecordUnreadable}, true);
-        return;
-      }
-      cursor.position = 1;
-    }
-    const float value = UnpackReal3(io_.recordBuffer + (cursor.position - 1) * 3);
-    dest[static_cast<std::size_t>(i)] = std::bit_cast<std::int32_t>(value);
-  }
+  ReadBlock(unit, cursor, dest, count, kPackedBlockUsedUp, [this](int position) {
+    return std::bit_cast<std::int32_t>(UnpackReal3(io_.recordBuffer + (position - 1) * 3));
+  });
 }
 
 }  // namespace viru4deduz

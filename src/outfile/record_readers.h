@@ -104,6 +104,10 @@ class RecordReaders {
   // Reads the record after cursor.record into buf; false after reporting a failure.
   bool NextRecord(int unit, std::int32_t& record, unsigned char* buf, int* status);
   void Fail(const ReadFailure& failure, bool setFlag);
+  // The two block readers: item `position` of the buffer, taken by take, up to usedUp a record.
+  template <typename TakeItem>
+  void ReadBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest, int count,
+                 int usedUp, TakeItem take);
 
   Env& env_;
   RecordIo& io_;
