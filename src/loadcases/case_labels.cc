@@ -4,8 +4,8 @@
 // dropped.
 //
 // A case cannot be labelled (status -1, line 1 blank) when its start is not just after a case
-// marker (a start below 2 or past the code table's end included), when a component has no name (a component code outside 1 to 64 or equal to 60, a
-// combination reference outside 1 to 1000), when its definition runs to the end of the code
+// marker (a start below 2 or past the code table's end included), when a component has no name
+// (a component code outside 1 to 64 or equal to 60, a combination reference above 1000), when its definition runs to the end of the code
 // table without meeting a marker or the end code, or when a harmonic case's two reals would
 // reach past the end of the code table. No table is ever read outside its entries, whatever
 // the codes hold.

@@ -67,7 +67,10 @@ bool ReadsLikeOne(double factor) {
 }  // namespace
 
 void FormatCaseNumber(char* field, int width, int& length, std::int32_t number, int prefixKind) {
-  if (number < 1 || number > kLargestCaseNumber) {
+  // Only a number above 1000 writes nothing. Any other number, 0 and negative references
+  // included, is written with its prefix and its digits (a minus sign first), as 1000 is: the
+  // name is never empty, so such a reference does not cost the case its label.
+  if (number > kLargestCaseNumber) {
     WriteField(field, width, length, "");
     return;
   }

@@ -49,9 +49,9 @@ constexpr int kCasePrefix = 3;  // "CASE "
 // The largest number FormatCaseNumber writes.
 constexpr std::int32_t kLargestCaseNumber = 1000;
 
-// The prefix and the decimal digits of number, 1 to 1000 ("L7", "CASE 1000"). Numbers above
-// 1000, and numbers below 1 (which name no case), write nothing at all, prefix included:
-// length 0, so that a combination that refers to them cannot be labelled.
+// The prefix and the decimal digits of number ("L7", "CASE 1000", "L0", "L-3"). Numbers above
+// 1000 write nothing at all, prefix included: length 0, so that a combination that refers to
+// one cannot be labelled.
 void FormatCaseNumber(char* field, int width, int& length, std::int32_t number, int prefixKind);
 
 // The name of a load component code; length 0 for codes outside 1 to 64 and for code 60.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/message_caption.h"
+
 namespace viru4deduz {
 namespace {
 
@@ -40,7 +42,7 @@ bool CLoadCaseSelect::OnOk(int selectedIndex) {
   m_nSelected = selectedIndex;
   if (m_nSelected < 0 || m_nSelected >= static_cast<int>(entries_.size())) {
     m_nSelected = -1;
-    ui_.ShowMessage(kNoSelection, "", kMessageBoxIconStop);
+    ui_.ShowMessage(kNoSelection, kMessageCaption, kMessageBoxIconStop);
     return false;
   }
   m_strSelected = entries_[static_cast<std::size_t>(m_nSelected)];
