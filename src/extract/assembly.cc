@@ -1,8 +1,9 @@
 #include "extract/assembly.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
-#include <utility>
+#include <numeric>
 
 #include "outfile/fatal_stop.h"
 
@@ -14,6 +15,48 @@ constexpr int kStopCaseCount = 194;
 constexpr int kCountedCases = 1000;
 
 float WordAsReal(std::int32_t word) { return std::bit_cast<float>(word); }
+
+// Adds the load groups of the given entries in that order to sums.
+void AddLoadGroups(std::span<const std::size_t> entries, std::span<const std::int32_t> loadSlice,
+                   float* sums) {
+  for (const std::size_t e : entries) {
+    for (std::size_t m = 0; m < 6; ++m) sums[m] += WordAsReal(loadSlice[e * kLoadGroupWords + m]);
+  }
+}
+
+// Counts of marked positions (a Fenwick tree): marking, counting below a position and finding the
+// k-th marked position each take a logarithmic number of steps.
+class PositionCounts {
+ public:
+  void Reset(std::size_t size) { tree_.assign(size + 1, 0); }
+  void Mark(std::size_t position) {
+    for (std::size_t i = position + 1; i < tree_.size(); i += i & (0 - i)) ++tree_[i];
+  }
+  void Unmark(std::size_t position) {
+    for (std::size_t i = position + 1; i < tree_.size(); i += i & (0 - i)) --tree_[i];
+  }
+  std::size_t Below(std::size_t end) const {
+    std::size_t count = 0;
+    for (std::size_t i = end; i > 0; i -= i & (0 - i)) count += tree_[i];
+    return count;
+  }
+  // The marked position with k marked positions before it.
+  std::size_t Find(std::size_t k) const {
+    std::size_t position = 0;
+    std::size_t step = 1;
+    while (step * 2 < tree_.size()) step *= 2;
+    for (; step > 0; step /= 2) {
+      if (position + step < tree_.size() && tree_[position + step] <= k) {
+        position += step;
+        k -= tree_[position];
+      }
+    }
+    return position;
+  }
+
+ private:
+  std::vector<std::size_t> tree_;
+};
 
 }  // namespace
 
@@ -30,21 +73,6 @@ void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
   STOPQ2(env, kStopCaseCount);
 }
 
-void SortRestraintEntries(std::span<std::int32_t> nodes, std::span<std::int32_t> tags,
-                          std::span<std::int32_t> loadSlice, std::int32_t entryCount) {
-  for (std::size_t i = 0; i + 1 < static_cast<std::size_t>(entryCount); ++i) {
-    for (std::size_t j = i + 1; j < static_cast<std::size_t>(entryCount); ++j) {
-      if (nodes[j] < nodes[i]) {
-        std::swap(nodes[i], nodes[j]);
-        std::swap(tags[i], tags[j]);
-        std::swap_ranges(loadSlice.begin() + static_cast<std::ptrdiff_t>(i * kLoadGroupWords),
-                         loadSlice.begin() + static_cast<std::ptrdiff_t>((i + 1) * kLoadGroupWords),
-                         loadSlice.begin() + static_cast<std::ptrdiff_t>(j * kLoadGroupWords));
-      }
-    }
-  }
-}
-
 float RoundLoad(float sum) {
   const float shifted = sum < 0.0f ? sum - 0.5f : sum + 0.5f;
   // Beyond 2^31 (and for values that are not numbers) a single-precision value has no fraction
@@ -53,23 +81,91 @@ float RoundLoad(float sum) {
   return static_cast<float>(static_cast<std::int32_t>(shifted));
 }
 
+// The loads of a node are added in the order in which the exchange sort by node number (for i, for
+// j > i, swap entries i and j when node(j) < node(i)) leaves its entries, and the single-precision
+// sums depend on that order bit for bit. Running the sort costs time quadratic in the number of
+// entries (descending nodes are its worst order), yet only the order of the requested node's
+// entries matters, and it follows from one pass in file order: entries of greater nodes never
+// change it; the node's entries join the end of a run; each entry of a smaller node met while the
+// run is not empty moves the first entry of the run to its end. The run ends in the sort's order.
 void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std::int32_t> loadSlice,
                        std::int32_t entryCount, const int* node, float* resultBlock,
                        std::int32_t& extractStatus) {
   const std::size_t count = entryCount > 0 ? static_cast<std::size_t>(entryCount) : 0;
+  // The run is run[first..]: moving its first entry to the end appends it and steps past it, so
+  // the vector never holds more than one index per entry.
+  std::vector<std::size_t> run;
   std::size_t first = 0;
-  while (first < count && nodes[first] != node[0]) ++first;
-  if (first == count) {
+  for (std::size_t e = 0; e < count; ++e) {
+    if (nodes[e] == node[0]) {
+      run.push_back(e);
+    } else if (nodes[e] < node[0] && first < run.size()) {
+      const std::size_t moved = run[first++];
+      run.push_back(moved);
+    }
+  }
+  if (run.empty()) {
     extractStatus = -1;
     return;
   }
-  for (std::size_t e = first; e < count && nodes[e] == node[0]; ++e) {
-    for (std::size_t m = 0; m < 6; ++m) {
-      resultBlock[m] += WordAsReal(loadSlice[e * kLoadGroupWords + m]);
-    }
-  }
+  AddLoadGroups(std::span<const std::size_t>(run).subspan(first), loadSlice, resultBlock);
   for (std::size_t m = 0; m < 6; ++m) resultBlock[m] = RoundLoad(resultBlock[m]);
   extractStatus = 0;
+}
+
+std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std::int32_t> nodes,
+                                                             std::span<const std::int32_t> loadSlice,
+                                                             std::int32_t entryCount) {
+  const std::size_t count = entryCount > 0 ? static_cast<std::size_t>(entryCount) : 0;
+  // The entries by node, each node's in file order.
+  std::vector<std::size_t> byNode(count);
+  std::iota(byNode.begin(), byNode.end(), std::size_t{0});
+  std::stable_sort(byNode.begin(), byNode.end(),
+                   [&](std::size_t a, std::size_t b) { return nodes[a] < nodes[b]; });
+
+  // The one-pass rule for every node at once. Between two entries of a node (and after its last)
+  // the run turns once per entry of a smaller node: the nodes are taken in ascending order, so
+  // those entries are the positions marked so far. The run is kept as a circle read from `start`:
+  // an entry joins just before the start (at the end of the run) and each turn moves the start one
+  // on. joinAt holds where each entry joins among those before it; going back from the last, each
+  // takes the slot with that many free slots before it, which gives the circle's final order.
+  // Turning a deque instead would cost up to the run's length per entry.
+  std::vector<RestraintNodeLoads> result;
+  PositionCounts smaller, freeSlots;
+  smaller.Reset(count);
+  std::vector<std::size_t> joinAt, circle, run;
+  for (std::size_t g = 0; g < count;) {
+    std::size_t end = g + 1;
+    while (end < count && nodes[byNode[end]] == nodes[byNode[g]]) ++end;
+    const std::span<const std::size_t> entries(byNode.data() + g, end - g);
+
+    joinAt.clear();
+    std::size_t start = 0;
+    for (std::size_t j = 0; j < entries.size(); ++j) {
+      const std::size_t next = j + 1 < entries.size() ? entries[j + 1] : count;
+      const std::size_t turns = smaller.Below(next) - smaller.Below(entries[j] + 1);
+      joinAt.push_back(start);
+      start = (start + 1 + turns) % (j + 1);
+    }
+    freeSlots.Reset(entries.size());
+    for (std::size_t j = 0; j < entries.size(); ++j) freeSlots.Mark(j);
+    circle.assign(entries.size(), 0);
+    for (std::size_t j = entries.size(); j-- > 0;) {
+      const std::size_t slot = freeSlots.Find(joinAt[j]);
+      circle[slot] = entries[j];
+      freeSlots.Unmark(slot);
+    }
+    run.clear();
+    for (std::size_t j = 0; j < circle.size(); ++j) run.push_back(circle[(start + j) % circle.size()]);
+
+    RestraintNodeLoads loads{nodes[entries[0]], {}};
+    AddLoadGroups(run, loadSlice, loads.loads.data());
+    for (float& sum : loads.loads) sum = RoundLoad(sum);
+    result.push_back(loads);
+    for (const std::size_t e : entries) smaller.Mark(e);
+    g = end;
+  }
+  return result;
 }
 
 void ExtractDisplacements(std::span<const std::int32_t> nodeList,

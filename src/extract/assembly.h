@@ -2,8 +2,10 @@
 #ifndef VIRU4DEDUZ_EXTRACT_ASSEMBLY_H_
 #define VIRU4DEDUZ_EXTRACT_ASSEMBLY_H_
 
+#include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "common/table.h"
 #include "platform/env.h"
@@ -22,17 +24,24 @@ void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
                       const Table<std::int32_t, 1000>& legacyFullListStart,
                       std::int32_t fileVersion);
 
-// Orders the restraint entries by node number with the exchange sort whose order of equal nodes
-// fixes the order in which their loads are added. Moves the 12-word load groups along.
-void SortRestraintEntries(std::span<std::int32_t> nodes, std::span<std::int32_t> tags,
-                          std::span<std::int32_t> loadSlice, std::int32_t entryCount);
-
 // Adds the six load components of every entry at node[0] into set 1 of resultBlock, in single
-// precision, and rounds the sums to whole numbers, halves away from zero. extractStatus is -1
-// when the node has no entry.
+// precision, and rounds the sums to whole numbers, halves away from zero. The entries are given in
+// file order; their loads are added in the order the exchange sort by node number leaves them.
+// extractStatus is -1 when the node has no entry.
 void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std::int32_t> loadSlice,
                        std::int32_t entryCount, const int* node, float* resultBlock,
                        std::int32_t& extractStatus);
+
+struct RestraintNodeLoads {
+  std::int32_t node;
+  std::array<float, 6> loads;  // summed and rounded as SumRestraintLoads does
+};
+
+// The loads of every node with restraint entries, in ascending node order, each as
+// SumRestraintLoads gives them; the entries are given in file order.
+std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std::int32_t> nodes,
+                                                             std::span<const std::int32_t> loadSlice,
+                                                             std::int32_t entryCount);
 
 // Copies the translations and the rotations (in degrees) of node[i] into set i+1 of resultBlock;
 // a node without displacements keeps its zeros.

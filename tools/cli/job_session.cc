@@ -101,27 +101,14 @@ std::vector<NodeLoads> JobSession::LoadsAtSupports(int k) {
   const std::int32_t entries = restraintEntryCount();
   const auto r = static_cast<std::size_t>(entries);
   const std::span<const std::int32_t> area(workArea_.get(), workWords_);
-  auto copy = [&](std::int64_t firstWord, std::size_t words) {
-    const auto part = area.subspan(static_cast<std::size_t>(firstWord - 1), words);
-    return std::vector<std::int32_t>(part.begin(), part.end());
-  };
-  // A copy per case: the sort reorders the entry lists together with the case's slice.
-  std::vector<std::int32_t> nodes = copy(g.restraintNodes, r);
-  std::vector<std::int32_t> tags = copy(g.restraintTags, r);
-  std::vector<std::int32_t> slice =
-      copy(g.restraintLoads + static_cast<std::int64_t>(Ordinal(k) - 1) * kLoadGroupWords * entries,
-           kLoadGroupWords * r);
-  SortRestraintEntries(nodes, tags, slice, entries);
-
+  // The entries stay in file order: the sums follow the exchange sort's order without moving them.
+  const auto nodes = area.subspan(static_cast<std::size_t>(g.restraintNodes - 1), r);
+  const std::int64_t firstLoad =
+      g.restraintLoads + static_cast<std::int64_t>(Ordinal(k) - 1) * kLoadGroupWords * entries;
+  const auto slice = area.subspan(static_cast<std::size_t>(firstLoad - 1), kLoadGroupWords * r);
   std::vector<NodeLoads> result;
-  for (std::size_t i = 0; i < r; ++i) {
-    if (i > 0 && nodes[i] == nodes[i - 1]) continue;
-    const int node[1] = {nodes[i]};
-    float resultBlock[6] = {};
-    std::int32_t extractStatus = 0;
-    SumRestraintLoads(nodes, slice, entries, node, resultBlock, extractStatus);
-    result.push_back({nodes[i], {resultBlock[0], resultBlock[1], resultBlock[2], resultBlock[3],
-                                 resultBlock[4], resultBlock[5]}});
+  for (const RestraintNodeLoads& at : SumLoadsAtEveryRestraintNode(nodes, slice, entries)) {
+    result.push_back({at.node, at.loads});
   }
   return result;
 }
