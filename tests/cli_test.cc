@@ -19,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/fixed_text.h"
+#include "outfile/control_data.h"
 #include "test_support.h"
 
 namespace viru4deduz::testing {
@@ -289,6 +290,23 @@ TEST_F(CliTest, InspectWritesTableCsvAndJson) {
             Json({{"item", 12}, {"name", "nodeCount"}, {"value", 3}}));
 }
 
+TEST_F(CliTest, InspectShowsControlCharactersOfTheControlTextAsEscapes) {
+  std::string bytes = writer::WriteOutputFile(SmallJob(1530));
+  const std::string text = "TITLE\x1b[2J\x07\x7f END \x9c";  // 0x9C is "\xC5\x93" (oe) in UTF-8
+  bytes.replace(ControlItemOffset(8), text.size(), text);
+  WriteFile(dir_ / "escape._p", bytes);
+  for (const char* format : {"--table", "--csv", "--json"}) {
+    const CliRun run = Cli({"inspect", dir_ / "escape.x4", format});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find_first_of(std::string("\x1b\x07\x7f")), std::string::npos) << format << "\n" << run.out;
+    if (format[2] != 'j') {
+      EXPECT_NE(run.out.find("TITLE\\x1b[2J\\x07\\x7f END \xC5\x93"), std::string::npos) << run.out;
+    } else {
+      EXPECT_EQ(Json::parse(run.out)["control_items"][7]["value"], "TITLE\x1b[2J\x07\x7f END \xC5\x93");
+    }
+  }
+}
+
 // --- Exit statuses and messages.
 
 TEST_F(CliTest, ExitStatusesAndMessages) {
@@ -305,7 +323,7 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {{"--version"}, 0, ""},
       {{"supports", "--help"}, 0, ""},
       {{"loads", dir_ / "missing.x4", "--node", "20", "--case", "1"}, 1, "missing._p does not exist"},
-      {{"loads", job, "--node", "20", "--case", "9"}, 1, "No output available for this TALVOR job."},
+      {{"loads", job, "--node", "20", "--case", "9"}, 1, "load case 9 has no results in the output file"},
       {{"displacements", job, "--node", "20", "--case", "4"}, 1, "load case 4 has no results in the output file"},
       {{"supports", job, "--case", "9"}, 1, "load case 9 has no results in the output file"},
       {{"cases", dir_ / "future.x4"}, 1, "No output available for this TALVOR job."},

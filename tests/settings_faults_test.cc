@@ -102,7 +102,7 @@ TEST_F(SettingsFaultsPosixTest, FileWhereAKeyDirectoryShouldBe) {
     EXPECT_EQ(WorkAreaSize(), 12000000);
     EXPECT_EQ(ChainUser(store_, ui_), "");
     EXPECT_EQ(CaptionsOf(ui_), (Captions{kRegistryError, kNoCaption, kRegistryError}));
-    EXPECT_EQ(ui_.messages[0].text, std::strerror(EBADF));  // the settings key never opened
+    EXPECT_EQ(ui_.messages[0].text, std::strerror(ENOTDIR));  // why the key chain stopped
     EXPECT_TRUE(fs::is_regular_file(inTheWay));
   }
 }
@@ -178,7 +178,7 @@ TEST(SettingsFaultsHomeTest, NoHomeDirectoryAtAllGivesTheDefault) {
       return out;
     });
     ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(*seen, "12000000|Registry Error:" + std::string(std::strerror(EBADF)) +
+    EXPECT_EQ(*seen, "12000000|Registry Error:" + std::string(std::strerror(ENOENT)) +
                          "|:Unable to update registry");
   }
 }

@@ -1,5 +1,7 @@
 #include "outfile/fatal_stop.h"
 
+#include <memory>
+
 #include "settings/talvor_registry.h"
 
 namespace viru4deduz {
@@ -21,12 +23,23 @@ std::string ChainFileName(Env& env) {
 
 void STOPQ2(Env& env, int stopCode) {
   const std::string code = std::to_string(stopCode);
+  const std::string caption = "STOPQ2 chain file creation. #" + code;
   const std::string name = ChainFileName(env);
-  int error = 0;
-  auto file = env.files->CreateForWrite(name, &error);
+  // The chain file is written in the current directory and nowhere else: a user text holding a
+  // separator ('/' or '\', both separate in the module's file names) would reach another one.
+  std::unique_ptr<WritableFile> file;
+  std::string refusal;
+  if (name.find_first_of("/\\") != std::string::npos) {
+    refusal = "The chain file name \"" + name +
+              "\" holds a path separator; the chain file is written in the current directory "
+              "only.";
+  } else {
+    int error = 0;
+    file = env.files->CreateForWrite(name, &error);
+    if (file == nullptr) refusal = env.files->ErrorText(error);
+  }
   if (file == nullptr) {
-    const std::string caption = "STOPQ2 chain file creation. #" + code;
-    env.ui->ShowMessage(env.files->ErrorText(error).c_str(), caption.c_str(),
+    env.ui->ShowMessage(refusal.c_str(), caption.c_str(),
                         kMessageBoxIconStop | kMessageBoxSetForeground);
     return;
   }

@@ -42,12 +42,27 @@ class FileSystem {
   // Opens an existing file, found as Exists finds it. nullptr with *error set on failure.
   virtual std::unique_ptr<RandomAccessFile> OpenForRead(const std::string& path, int* error) = 0;
 
-  // Creates the file, or empties it when it exists. nullptr with *error set on failure.
+  // Creates the file, or empties it when it exists. Only a plain file of its own is written: a
+  // symbolic link in the last place of the path is not followed (the system's ELOOP), the open
+  // never waits (a FIFO without a reader: ENXIO), and a directory (EISDIR), a FIFO, device or
+  // socket (kErrorNotRegularFile) or a regular file with more than one name (kErrorHardLinked,
+  // since writing it would write the file of every other name too) is refused. A refused file is left
+  // as it was: it is emptied only after these checks. nullptr with *error set on failure.
   virtual std::unique_ptr<WritableFile> CreateForWrite(const std::string& path, int* error) = 0;
 
-  // The system's message text for an error number (the FormatMessage of this layer).
+  // The system's message text for an error number (the FormatMessage of this layer), or the text
+  // of one of the layer's own numbers below.
   virtual std::string ErrorText(int error) = 0;
 };
+
+// The file layers' own error numbers, for refusals the system has no number for. Negative, so
+// that they never meet one of the system's.
+constexpr int kErrorNotRegularFile = -1;
+constexpr int kErrorHardLinked = -2;
+
+// The system's message for an error number, or the text of one of the layers' own numbers above:
+// the ErrorText of the POSIX layer and of the in-memory one of the tests.
+std::string FileErrorText(int error);
 
 // The process-wide POSIX file system.
 FileSystem* DefaultFileSystem();

@@ -203,6 +203,6 @@ std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWrite(const std::string
   return std::make_unique<MemoryWriteFile>(files_.at(name));
 }
 
-std::string MemoryFileSystem::ErrorText(int error) { return std::strerror(error); }
+std::string MemoryFileSystem::ErrorText(int error) { return FileErrorText(error); }
 
 }  // namespace viru4deduz

@@ -1,7 +1,9 @@
 // A file system held in memory, for tests and fuzzing. It follows the same name rules as the
 // POSIX one ('\' and '/' both separate; a name is matched exactly, else without regard to ASCII
 // case, the first match in byte order winning). Directories exist implicitly: every directory
-// above a file does. "." is dropped and ".." takes back the component before it.
+// above a file does. "." is dropped and ".." takes back the component before it. It holds plain
+// files of one name each, so of CreateForWrite's refusals only that of a directory can arise by
+// itself; failCreate injects the others (ELOOP, kErrorNotRegularFile, ...).
 #ifndef VIRU4DEDUZ_PLATFORM_MEMORY_FILE_SYSTEM_H_
 #define VIRU4DEDUZ_PLATFORM_MEMORY_FILE_SYSTEM_H_
 

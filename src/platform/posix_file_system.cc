@@ -30,20 +30,6 @@ std::vector<std::string> PathComponents(std::string_view path) {
   return components;
 }
 
-namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 const std::string* MatchComponent(const std::vector<std::string>& names,
                                   std::string_view component) {
   const std::string* best = nullptr;
@@ -242,16 +228,46 @@ std::unique_ptr<WritableFile> PosixFileSystem::CreateForWrite(const std::string&
     *error = EINVAL;
     return nullptr;
   }
+  // No O_TRUNC: what the name stands for is checked before anything of it is emptied. A link in
+  // the last place fails with ELOOP; a FIFO without a reader fails with ENXIO instead of waiting.
   const int fd = OpenRetrying(WithForwardSlashes(path).c_str(),
-                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+                              O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK,
+                              0644);
   if (fd < 0) {
     *error = errno;
     return nullptr;
   }
+  auto refuse = [fd, error](int why) {
+    *error = why;
+    ::close(fd);
+    return nullptr;
+  };
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return refuse(errno);
+  if (!S_ISREG(info.st_mode)) return refuse(kErrorNotRegularFile);
+  if (info.st_nlink > 1) return refuse(kErrorHardLinked);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  int status;
+  do {
+    status = ::ftruncate(fd, 0);
+  } while (status != 0 && errno == EINTR);
+  if (status != 0) return refuse(errno);
   return std::make_unique<PosixWritableFile>(fd);
 }
 
-std::string PosixFileSystem::ErrorText(int error) { return std::strerror(error); }
+std::string FileErrorText(int error) {
+  switch (error) {
+    case kErrorNotRegularFile:
+      return "Not a regular file: a pipe, device or socket is not written to";
+    case kErrorHardLinked:
+      return "The file has more than one name (a hard link) and is not written through it";
+    default:
+      return std::strerror(error);
+  }
+}
+
+std::string PosixFileSystem::ErrorText(int error) { return FileErrorText(error); }
 
 FileSystem* DefaultFileSystem() {
   static PosixFileSystem files;

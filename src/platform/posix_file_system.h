@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ascii_case.h"
 #include "platform/file_system.h"
 
 namespace viru4deduz {
@@ -20,8 +21,6 @@ std::string WithForwardSlashes(std::string path);
 
 // The non-empty components of a path that uses '/' only.
 std::vector<std::string> PathComponents(std::string_view path);
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The name among names that a component stands for: the name equal to it, else the first
 // case-insensitive match in byte order (so the answer never depends on the listing's order);

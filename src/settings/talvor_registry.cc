@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace viru4deduz {
 
@@ -61,11 +62,15 @@ std::int32_t LeadingNumber(const std::string& text) {
 }  // namespace
 
 CTalvorRegistry::CTalvorRegistry(SettingsStore& store, UserInterface& ui) : store_(store), ui_(ui) {
-  // Failures leave a handle at 0; the read or write that needs it then fails and reports.
-  store_.CreateKey(kCurrentUserKey, "Software", &software_);
-  store_.CreateKey(software_, "Ostrel", &company_);
-  store_.CreateKey(company_, "TALVOR", &product_);
-  store_.CreateKey(product_, "5.30", &version_);
+  // A failure leaves its handle and those below it at 0, and its status in openStatus_: the read
+  // that needs the keys reports that cause, not the unopened handle passed on.
+  const std::pair<const char*, SettingsKey*> chain[] = {
+      {"Software", &software_}, {"Ostrel", &company_}, {"TALVOR", &product_}, {"5.30", &version_}};
+  SettingsKey parent = kCurrentUserKey;
+  for (const auto& [name, key] : chain) {
+    if (openStatus_ == 0) openStatus_ = store_.CreateKey(parent, name, key);
+    parent = *key;
+  }
 }
 
 CTalvorRegistry::~CTalvorRegistry() {
@@ -82,19 +87,22 @@ std::string CTalvorRegistry::GetKey(int index) {
   const std::string name = SettingNameTable[index];
   if (name.empty()) return "";
 
-  // A failure to open the settings key leaves the handle at 0, and the query reports it.
+  // A key that cannot be opened is reported with its own status, whatever it is: only a query
+  // of an open key can find the value missing.
   SettingsKey settings = 0;
-  store_.CreateKey(version_, kSettingsKeyName, &settings);
+  long status = openStatus_;
+  if (status == 0) status = store_.CreateKey(version_, kSettingsKeyName, &settings);
+  const bool opened = status == 0;
 
   std::string text;
   char buffer[kValueBufferSize];
   std::size_t size = sizeof buffer;
-  const long status = store_.QueryValue(settings, name, buffer, &size);
+  if (opened) status = store_.QueryValue(settings, name, buffer, &size);
   if (status == 0) {
     // The value is a text: anything after a NUL byte is not part of it.
     const std::string_view read(buffer, size);
     text = read.substr(0, read.find('\0'));
-  } else if (status == kSettingsNotFound) {
+  } else if (opened && status == kSettingsNotFound) {
     SettingsKey marker = 0;
     if (store_.CreateKey(settings, name, &marker) == 0) store_.CloseKey(marker);
   } else {

@@ -13,8 +13,15 @@
 namespace viru4deduz::cli {
 namespace {
 
+// The control text in UTF-8, as read: for JSON, whose writer escapes control characters itself.
 std::string ControlText(const FileReport& report) {
   return Windows1252ToUtf8(TrimmedText(report.control.text, sizeof report.control.text));
+}
+
+// The control text for a table or CSV, which may go to a terminal: its control characters as
+// visible escapes, so that the file cannot send the terminal commands.
+std::string ShownControlText(const FileReport& report) {
+  return VisibleControls(ControlText(report));
 }
 
 std::vector<std::pair<std::string, std::int64_t>> Counts(const ControlData& c) {
@@ -86,7 +93,7 @@ Grid CsvGrid(const FileReport& report) {
   for (int k = 1; k <= 31; ++k) {
     const std::string name = "item " + std::to_string(k) + " " + ControlItemName(k);
     add("control", name.substr(0, name.find_last_not_of(' ') + 1),
-        k == 8 ? Cell(ControlText(report)) : Cell(std::int64_t{report.control.item[k]}));
+        k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.control.item[k]}));
   }
   for (const auto& [name, value] : Counts(report.control)) add("count", JsonKey(name), value);
   if (report.loadCases) add("count", "load_cases", std::int64_t{*report.loadCases});
@@ -113,7 +120,7 @@ void WriteReportTable(const FileReport& report) {
   Grid items{{"ITEM", "NAME", "VALUE"}, {}};
   for (int k = 1; k <= 31; ++k) {
     items.rows.push_back({std::int64_t{k}, std::string(ControlItemName(k)),
-                          k == 8 ? Cell(ControlText(report)) : Cell(std::int64_t{report.control.item[k]})});
+                          k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.control.item[k]})});
   }
   WriteTable(std::cout, items);
   std::cout << "\n";

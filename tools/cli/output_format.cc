@@ -81,7 +81,13 @@ void WriteCsv(std::ostream& out, const Grid& grid) {
 
 void WriteJson(std::ostream& out, const Json& document) {
   // Text that is not UTF-8 (it never should be: every text is converted) is replaced, not thrown.
-  out << document.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace) << '\n';
+  std::string text = document.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace);
+  // The writer escapes the controls below 0x20 but not DEL, which can only stand inside a string
+  // (and never inside a UTF-8 sequence): escaped here, so that no control reaches a terminal.
+  for (std::size_t at = text.find('\x7f'); at != std::string::npos; at = text.find('\x7f', at)) {
+    text.replace(at, 1, "\\u007f");
+  }
+  out << text << '\n';
 }
 
 }  // namespace viru4deduz::cli

@@ -39,6 +39,25 @@ std::string Windows1252ToUtf8(std::string_view text) {
   return out;
 }
 
+std::string VisibleControls(std::string_view text) {
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<std::uint8_t>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<std::uint8_t>(text[i + 1]) : 0;
+    if (byte < 0x20 || byte == 0x7F) {
+      out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    } else if (byte == 0xC2 && next >= 0x80 && next < 0xA0) {  // U+0080..U+009F
+      out += {'\\', 'u', '0', '0', kHex[next >> 4], kHex[next & 0xF]};
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::size_t Utf8Length(std::string_view text) {
   std::size_t length = 0;
   for (char ch : text) {
