@@ -1,11 +1,12 @@
 // Hostile control data and settings, each with the outcome the module defines for it: counts
 // that are negative or whose products overflow, record numbers that point nowhere, load case
 // tables the labels cannot describe, load case numbers no file holds, absurd work area sizes.
-// A count is never trusted before it is checked: a rejected file is read no further than the
-// control record, and a job that does not fit reads nothing of its results.
+// A negative count reads nothing and never moves a region outside the work area; a job that does
+// not fit reads nothing of its results.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <map>
 
 #include "outfile/record_readers.h"
@@ -50,18 +51,70 @@ writer::OutputJob WithItems(std::map<int, std::int32_t> items) {
   return job;
 }
 
-TEST(HostileInputTest, NegativeCountsAreRejectedBeforeAnyTableIsRead) {
-  // nodeCount and caseBlockCount are in the request flow tests.
-  for (int item : {9, 10, 11, 14, 15, 16, 17, 23}) {
-    for (std::int32_t value : {-1, INT32_MIN}) {
-      SCOPED_TRACE(::testing::Message() << "item " << item << " = " << value);
-      const Outcome o = RunJob(WithItems({{item, value}}));
-      EXPECT_EQ(o.status, 1);
-      EXPECT_EQ(o.messages, std::vector<std::string>{kNoOutput});
-      EXPECT_EQ(o.chainFile, "");
-      EXPECT_EQ(o.lastRecord, 1);
+TEST(HostileInputTest, NegativeCountsReadNothingAndTheRestOfTheJobStillAnswers) {
+  // A file is accepted by its version code alone. A negative count reads nothing and lays out an
+  // empty region; in the room test its product counts as it is, so a negative element product
+  // passes. The job has 70 nodes, entries 2 hangers + 1 + 3 (node 20 is the 2nd and 4th), 3 cases.
+  writer::OutputJob base = RichJob(1531);
+  base.elementCount = 4;
+  const std::string baseBytes = writer::WriteOutputFile(base);
+  ScriptedModule reference;
+  reference.AddFile(kOutput, baseBytes);
+  Request expected(kOutput, 1, 20, 0, 1);
+  expected.RunOn(reference.module);
+  ASSERT_EQ(expected.status, 0);
+
+  enum Answer { kSameLoads, kSomeLoads, kStatus2, kStatus1 };
+  const struct {
+    int item;
+    Answer minusOne, lowest;  // for -1 and for INT32_MIN
+  } rows[] = {
+      {9, kStatus1, kStatus1},         // no stored case: case 1 names no slice
+      {10, kSameLoads, kSameLoads},      // element sets and elements size the room test only
+      {11, kSameLoads, kSameLoads},
+      {14, kSameLoads, kSameLoads},
+      {23, kSameLoads, kSameLoads},      // the skipped cases matter to the selection list only
+      {26, kSameLoads, kSameLoads},      // no case blocks are read
+      {12, kSomeLoads, kSomeLoads},      // no node list: the entry lists start on the node numbers
+      {15, kSomeLoads, kStatus2},    // fewer entries (3), or none at all
+      {16, kSomeLoads, kStatus2},
+      {17, kSomeLoads, kStatus2},
+  };
+  for (const auto& row : rows) {
+    for (const auto& [value, answer] : {std::pair{-1, row.minusOne}, {INT32_MIN, row.lowest}}) {
+      SCOPED_TRACE(::testing::Message() << "item " << row.item << " = " << value);
+      writer::OutputJob job = base;
+      job.itemOverrides = {{row.item, value}};
+      ScriptedModule m;
+      m.AddFile(kOutput, writer::WriteOutputFile(job));
+      Request r(kOutput, 1, 20, 0, 1);
+      r.RunOn(m.module);
+      std::vector<std::string> messages;
+      for (const auto& message : m.ui.messages) messages.push_back(message.text);
+      EXPECT_EQ(r.status, answer == kStatus1 ? 1 : answer == kStatus2 ? 2 : 0);
+      std::vector<std::string> expectedMessages;
+      if (answer == kStatus1) expectedMessages.push_back(kNoOutput);
+      if (answer == kStatus2) expectedMessages.push_back(kNoRestraint);
+      EXPECT_EQ(messages, expectedMessages);
+      if (answer == kSameLoads) {
+        EXPECT_EQ(std::memcmp(r.res, expected.res, sizeof r.res), 0);
+      }
+      EXPECT_FALSE(m.files.Exists("x4chain."));
     }
   }
+
+  // A negative number of skipped cases skips none: the list offers every case from case 1.
+  writer::OutputJob job = base;
+  job.itemOverrides = {{23, -2}};
+  ScriptedModule m;
+  m.AddFile(kOutput, writer::WriteOutputFile(job));
+  m.ui.listActions = {ScriptedUserInterface::Ok(1)};
+  Request chosen(kOutput, 1, 20, 0, 0);
+  chosen.RunOn(m.module);
+  EXPECT_EQ(chosen.status, 0);
+  EXPECT_EQ(chosen.loadCase, 2);
+  ASSERT_EQ(m.ui.listDialogs.size(), 1u);
+  EXPECT_EQ(m.ui.listDialogs[0].entries.size(), 3u);
 }
 
 TEST(HostileInputTest, OverflowingProductsMeanTheJobDoesNotFit) {
@@ -150,25 +203,48 @@ TEST(HostileInputTest, CasesTheLabelsCannotDescribeAreNotOffered) {
 }
 
 TEST(HostileInputTest, LoadCaseNumbersNoFileHolds) {
-  // -1, 1151 and a defined case without results are in the request tests.
   const std::string bytes = writer::WriteOutputFile(RichJob(1531));
+  ScriptedModule reference;
+  reference.AddFile(kOutput, bytes);
+  Request lastCase(kOutput, 1, 20, 0, 3);
+  lastCase.RunOn(reference.module);
+  ASSERT_EQ(lastCase.status, 0);
   const struct {
     int loadCase;
+    int status;
     std::string chainFile;
   } rows[] = {
-      {INT32_MIN, ""}, {INT32_MAX, ""},
-      // Inside the label table but past the 1000 cases a file can store: the count of stored
-      // cases runs past case 1000 and stops with code 194.
-      {1001, "D4ODUDO.EXE 194\n"}, {1150, "D4ODUDO.EXE 194\n"},
+      // Outside the label table: no case at all.
+      {INT32_MIN, 1, ""}, {-1, 1, ""}, {1151, 1, ""}, {INT32_MAX, 1, ""},
+      // Past the defined cases the count of stored cases reaches the last one; past case 1000 it
+      // stops with code 194 and the request goes on with that count.
+      {4, 0, ""}, {1001, 0, "D4ODUDO.EXE 194\n"}, {1150, 0, "D4ODUDO.EXE 194\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.loadCase);
     ScriptedModule m;
-    const Outcome o = RunRequest(m, bytes, row.loadCase);
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.messages, std::vector<std::string>{kNoOutput});
-    EXPECT_EQ(o.chainFile, row.chainFile);
+    Request r(kOutput, 1, 20, 0, row.loadCase);
+    m.AddFile(kOutput, bytes);
+    r.RunOn(m.module);
+    EXPECT_EQ(r.status, row.status);
+    const std::string* chain = m.files.Find("x4chain.");
+    EXPECT_EQ(chain != nullptr ? *chain : "", row.chainFile);
+    if (row.status == 0) {
+      EXPECT_EQ(std::memcmp(r.res, lastCase.res, sizeof r.res), 0);  // the last stored case's
+      EXPECT_EQ(std::string(r.caseLabel, 150), std::string(150, ' '));
+    } else {
+      ASSERT_EQ(m.ui.messages.size(), 1u);
+      EXPECT_EQ(m.ui.messages[0].text, kNoOutput);
+    }
   }
+  // Such a case at a node without restraint is a node without restraint.
+  ScriptedModule m;
+  m.AddFile(kOutput, bytes);
+  Request r(kOutput, 1, 30, 0, 1001);
+  r.RunOn(m.module);
+  EXPECT_EQ(r.status, 2);
+  ASSERT_EQ(m.ui.messages.size(), 1u);
+  EXPECT_EQ(m.ui.messages[0].text, kNoRestraint);
 }
 
 TEST(HostileInputTest, AbsurdWorkAreaSizes) {

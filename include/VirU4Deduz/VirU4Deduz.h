@@ -7,7 +7,12 @@
 //     and dialogs. Without it the module writes its messages to standard error and asks its
 //     questions on the controlling terminal (with no terminal, every question is answered "cancel").
 //
-// Everything runs on the caller's thread; one request at a time per loaded module.
+// Everything runs on the caller's thread, one request at a time per loaded module: the module
+// serialises its entry points itself. A GetLoads, TransferUnit or SetUserInterface call from
+// another thread waits until the running request has ended. A call made on the requesting thread
+// from inside the request's own callbacks (a host dialog or message box that calls back in)
+// cannot wait for it: GetLoads then ends at once with status 1 and writes nothing else,
+// SetUserInterface takes effect when the running request ends, and TransferUnit stores at once.
 #ifndef VIRU4DEDUZ_VIRU4DEDUZ_H_
 #define VIRU4DEDUZ_VIRU4DEDUZ_H_
 

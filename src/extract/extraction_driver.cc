@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <string_view>
 
+#include "common/ascii_case.h"
 #include "common/fixed_text.h"
 #include "extract/assembly.h"
 #include "outfile/output_control.h"
@@ -12,7 +14,8 @@
 namespace viru4deduz {
 namespace {
 
-// a*b + c in 64 bits, or -1 when it overflows (counts are never negative here).
+// a*b + c in 64 bits, or -1 when it overflows. For the layout of counts already made
+// non-negative.
 std::int64_t MulAdd(std::int64_t a, std::int64_t b, std::int64_t c) {
   std::int64_t product = 0;
   std::int64_t sum = 0;
@@ -21,6 +24,17 @@ std::int64_t MulAdd(std::int64_t a, std::int64_t b, std::int64_t c) {
     return -1;
   }
   return sum;
+}
+
+// Whether base + a*b > limit, decided exactly for any signed counts of the control record: a
+// product beyond 64 bits lies beyond every base and limit, on the side its factors' signs give.
+bool Exceeds(std::int64_t base, std::int64_t a, std::int64_t b, std::int64_t limit) {
+  std::int64_t product = 0;
+  std::int64_t sum = 0;
+  if (__builtin_mul_overflow(a, b, &product) || __builtin_add_overflow(base, product, &sum)) {
+    return (a < 0) == (b < 0);
+  }
+  return sum > limit;
 }
 
 std::int64_t RestraintEntries(const ControlData& c) {
@@ -71,6 +85,29 @@ void CountLabels(ModuleState& m, std::int32_t skipped) {
   d.labelCount -= skipped;
 }
 
+// The output file's name spelled as the job path was given before it was upper-cased. Where
+// names differ only in case, as on Windows, both name one file; where they do not, the file to
+// read is the one the host named, not another that happens to exist in upper case. The suffix
+// keeps the given spelling when it is the same letters ("._p" for "._P"). Without a spelling,
+// or one that is not the same path, the name stays as built.
+void SpellAsGiven(const char* outputFileName, const char* spelling, int length,
+                  char (&spelled)[kJobPathWidth]) {
+  std::memcpy(spelled, outputFileName, kJobPathWidth);
+  if (spelling == nullptr || strnlen(spelling, kJobPathWidth) != static_cast<std::size_t>(length)) {
+    return;
+  }
+  const std::string_view given(spelling, static_cast<std::size_t>(length));
+  const std::string_view built(outputFileName, static_cast<std::size_t>(length));
+  if (!EqualsIgnoringAsciiCase(given.substr(0, given.size() - 3), built.substr(0, built.size() - 3))) {
+    return;
+  }
+  const std::size_t copied =
+      EqualsIgnoringAsciiCase(given.substr(given.size() - 3), built.substr(built.size() - 3))
+          ? given.size()
+          : given.size() - 3;
+  std::memcpy(spelled, spelling, copied);
+}
+
 }  // namespace
 
 std::int64_t RestraintLayoutWords(const ControlData& c) {
@@ -89,11 +126,26 @@ std::int64_t ElementLayoutWords(const ControlData& c) {
   return MulAdd(perElement, c.elementCount(), 0);
 }
 
+bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount) {
+  const std::int64_t n = c.nodeCount();
+  const std::int64_t r = RestraintEntries(c);
+  const std::int64_t h = c.hangerCount();
+  // Every factor below stays far inside 64 bits; only the products with a count can leave it.
+  const std::int64_t room = workWordCount - std::int64_t{8} * c.caseBlockCount();
+  const bool restraintLayoutTooLarge =
+      Exceeds(n + 2 * r + 64 * h, c.resultCaseCount(), 12 * r + 6 * n, room);
+  const std::int64_t perElement =
+      std::int64_t{24} * c.elementSetCountA() + 30 + std::int64_t{84} * c.elementSetCountB();
+  const bool elementLayoutTooLarge = Exceeds(0, perElement, c.elementCount(), room);
+  return !restraintLayoutTooLarge && !elementLayoutTooLarge;
+}
+
 void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
                    const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
                    int jobPathLength, const int* node, float* resultBlock, int& status,
                    int& caseRequestFlag, const int& extractMode, const int& resultSetCount,
-                   int& loadCase, char* caseLabel, int caseLabelWidth) {
+                   int& loadCase, char* caseLabel, int caseLabelWidth,
+                   const char* jobPathSpelling) {
   DriverState& d = m.driver;
   const ControlData& c = m.output.control;
   RecordReaders readers(env, m.io);
@@ -120,15 +172,18 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
 
   auto finish = [&] { env.records->Close(d.outputUnit); };
 
-  ReadOutputControl(readers, m.output, d.extractStatus, d.outputUnit, d.outputFileName, 0);
+  char spelledName[kJobPathWidth];
+  SpellAsGiven(d.outputFileName, jobPathSpelling, length, spelledName);
+  ReadOutputControl(readers, m.output, d.extractStatus, d.outputUnit, spelledName, 0);
   if (d.extractStatus & 1) return finish();
   status = 2;
 
   ListCases(m);
   BuildLabels(m);
-  // skippedCaseCount is not negative (the control data are checked); past the label table it
-  // leaves nothing to offer.
-  const std::int32_t skipped = std::min(c.skippedCaseCount(), kLabelEntries);
+  // The skipped leading cases matter only to the selection list, which offers the labels from
+  // entry skippedCaseCount + 1 on. A negative count would start the list before the label
+  // table, so it skips no case; a count past the table leaves nothing to offer.
+  const std::int32_t skipped = std::clamp(c.skippedCaseCount(), 0, kLabelEntries);
   CountLabels(m, skipped);
 
   if (loadCase != 0) {
@@ -157,19 +212,25 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
   }
   d.stage = DriverStage::kCaseChosen;
 
-  // Room: nothing is read unless every region fits.
-  const std::int64_t caseBlockWords = MulAdd(8, c.caseBlockCount(), 0);
-  const std::int64_t room = static_cast<std::int64_t>(workWordCount) - caseBlockWords;
-  const std::int64_t restraintWords = RestraintLayoutWords(c);
-  const std::int64_t elementWords = ElementLayoutWords(c);
-  if (caseBlockWords < 0 || restraintWords < 0 || elementWords < 0 || restraintWords > room ||
-      elementWords > room) {
-    return finish();
-  }
+  // Room: nothing is read unless the job's results fit. The test takes the counts as the
+  // control record gives them, so a negative count makes its layout smaller and may let a job
+  // pass that would not otherwise.
+  if (!ResultsFitWorkArea(c, workWordCount)) return finish();
 
-  const std::int64_t n = c.nodeCount();
-  const std::int64_t r = RestraintEntries(c);
-  const std::int64_t cases = c.resultCaseCount();
+  // The regions. A negative count reads nothing, so its region is laid out empty: a region of
+  // negative size would put the next one before the work area, and a product of two negative
+  // counts would ask for words that no count gives. Laid out so, the regions can need more
+  // words than the room test counted; a job whose regions then do not fit is treated as one
+  // that does not fit.
+  const std::int64_t n = std::max(c.nodeCount(), 0);
+  const std::int64_t r = std::max<std::int64_t>(RestraintEntries(c), 0);
+  const std::int64_t hangers = std::max(c.hangerCount(), 0);
+  const std::int64_t cases = std::max(c.resultCaseCount(), 0);
+  const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(std::max(c.caseBlockCount(), 0));
+  const std::int64_t laidOut =
+      MulAdd(6, MulAdd(n, cases, 0), MulAdd(12, MulAdd(r, cases, 0), caseBlockWords + n + 2 * r + 64 * hangers));
+  if (laidOut < 0 || laidOut > std::max(workWordCount, 0)) return finish();
+
   d.restraintEntryCount = static_cast<std::int32_t>(r);
   WorkAreaRegions& g = d.regions;
   g.caseBlocks = 1;
@@ -177,15 +238,16 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
   g.restraintNodes = g.nodeList + n;
   g.restraintTags = g.restraintNodes + r;
   g.hangerRecords = g.restraintTags + r;
-  g.restraintLoads = g.hangerRecords + 64 * static_cast<std::int64_t>(c.hangerCount());
+  g.restraintLoads = g.hangerRecords + 64 * hangers;
   g.displacements = g.restraintLoads + 12 * r * cases;
   d.stage = DriverStage::kRegionsLaidOut;
 
   std::span<std::int32_t> area(workArea, static_cast<std::size_t>(std::max(workWordCount, 0)));
   ReadCaseBlocks(readers, c.caseBlockCount(), area.first(static_cast<std::size_t>(caseBlockWords)),
                  d.outputUnit, c.caseBlockRecord());
-  ResultsShape shape{c.fileVersion(), c.nodeCount(), d.restraintEntryCount, c.hangerCount(),
-                     c.resultCaseCount(), c.resultStartRecord()};
+  ResultsShape shape{c.fileVersion(),  static_cast<std::int32_t>(n),
+                     d.restraintEntryCount, static_cast<std::int32_t>(hangers),
+                     static_cast<std::int32_t>(cases), c.resultStartRecord()};
   ReadResultsBlock(readers, area, shape, d.outputUnit, g);
   // Results that could not be read are no results (the reader has reported the error).
   if (m.io.ioErrorFlag & 1) {
@@ -194,32 +256,28 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
   }
   d.stage = DriverStage::kResultsRead;
 
+  // The chosen case's slice is the one its ordinal among the stored cases names. A case whose
+  // results the file does not store takes the slice the count reaches (the last stored case
+  // before it), and a case past 1000 the slice of the last stored case, after the stop the count
+  // leaves. Only an ordinal that names no slice at all (0, or past the stored cases) is no output.
   CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                    m.output.legacy.fullListStart, c.fileVersion());
-  // A case whose results the file does not store (a number past the defined cases, or an older
-  // file's case without stored results) would otherwise take the slice of the case counted last,
-  // and an ordinal outside the stored cases addresses no slice at all: there is no output for it.
-  const bool stored = d.selectedCase <= kMaxCases &&
-                      (c.fileVersion() < 1400 ? m.output.legacy.fullListStart[d.selectedCase] != 0
-                                              : d.caseStarts[d.selectedCase] > 0);
-  if (!stored || d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases) {
+  if (d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases) {
     status = 1;
     return finish();
   }
   const std::int64_t ordinal = d.caseResultOrdinal;
   if (extractMode == 1) {
     auto nodes = area.subspan(static_cast<std::size_t>(g.restraintNodes - 1), static_cast<std::size_t>(r));
-    auto tags = area.subspan(static_cast<std::size_t>(g.restraintTags - 1), static_cast<std::size_t>(r));
     auto slice = area.subspan(static_cast<std::size_t>(g.restraintLoads - 1 + (ordinal - 1) * 12 * r),
                               static_cast<std::size_t>(12 * r));
-    SortRestraintEntries(nodes, tags, slice, d.restraintEntryCount);
     SumRestraintLoads(nodes, slice, d.restraintEntryCount, node, resultBlock, d.extractStatus);
   } else if (extractMode == 2) {
     auto nodes = area.subspan(static_cast<std::size_t>(g.nodeList - 1), static_cast<std::size_t>(n));
     auto slice = area.subspan(static_cast<std::size_t>(g.displacements - 1 + (ordinal - 1) * 6 * n),
                               static_cast<std::size_t>(6 * n));
-    ExtractDisplacements(nodes, slice, c.nodeCount(), node, resultBlock, resultSetCount,
-                         d.extractStatus);
+    ExtractDisplacements(nodes, slice, static_cast<std::int32_t>(n), node, resultBlock,
+                         resultSetCount, d.extractStatus);
   }
   if (!(d.extractStatus & 1)) status = 0;
   finish();

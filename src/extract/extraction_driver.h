@@ -12,15 +12,23 @@ namespace viru4deduz {
 // Runs one request. jobPath is a 256-character field holding the path and a NUL; its last three
 // characters come back blanked. status: 1 no readable output, 2 no restraint at the node or a work
 // area too small, 0 success (with caseRequestFlag -1 when the user cancelled the selection).
-// resultBlock holds resultSetCount sets of six reals.
+// resultBlock holds resultSetCount sets of six reals. jobPathSpelling, when given, is the job
+// path as it was spelled before it was upper-cased: the output file is looked for under that
+// spelling, so that of two files whose names differ only in case the one named is read.
 void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
                    const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
                    int jobPathLength, const int* node, float* resultBlock, int& status,
                    int& caseRequestFlag, const int& extractMode, const int& resultSetCount,
-                   int& loadCase, char* caseLabel, int caseLabelWidth);
+                   int& loadCase, char* caseLabel, int caseLabelWidth,
+                   const char* jobPathSpelling = nullptr);
+
+// Whether the job's results fit into a work area of workWordCount words: the restraint layout
+// and the element layout, each against the words left after the case blocks. The counts are
+// taken as the control record gives them, negative ones included, and the test is exact.
+bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount);
 
 // Words the job's results need after the case blocks (restraint layout), and the element layout;
-// -1 when the figure does not fit in 64 bits.
+// -1 when a count is negative or the figure does not fit in 64 bits.
 std::int64_t RestraintLayoutWords(const ControlData& c);
 std::int64_t ElementLayoutWords(const ControlData& c);
 

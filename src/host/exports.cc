@@ -24,7 +24,7 @@ GetLoadsTransferUnits& GetLoadsTransferUnits::operator=(const GetLoadsTransferUn
 
 void GetLoadsTransferUnits::TransferUnit(UnitTransfer::TalvorUnits kind, float factor,
                                          const char* label) {
-  theApp.module().units().TransferUnit(static_cast<std::int32_t>(kind), factor, label);
+  theApp.module().TransferUnit(static_cast<std::int32_t>(kind), factor, label);
 }
 
 namespace viru4deduz {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii_case.h"
 #include "extract/extraction_driver.h"
 #include "platform/paths.h"
 #include "settings/talvor_registry.h"
@@ -15,23 +16,59 @@ namespace {
 constexpr std::size_t kPathBuffer = kJobPathWidth;  // the path and its NUL
 constexpr std::size_t kDialogPathBuffer = 4096;
 
-// Upper case as the module has always made it: ASCII letters only.
-void MakeUpper(std::string& text) {
-  for (char& ch : text) {
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  }
-}
-
 }  // namespace
 
 Module::Module(const Env& env)
     : env_(env), defaultUi_(env.ui), state_(std::make_unique<ModuleState>()) {}
 
-void Module::SetUserInterface(UserInterface* ui) { env_.ui = ui != nullptr ? ui : defaultUi_; }
+bool Module::InsideRequestOnThisThread() const {
+  return requestThread_.load() == std::this_thread::get_id();
+}
+
+void Module::SetUserInterface(UserInterface* ui) {
+  UserInterface* const chosen = ui != nullptr ? ui : defaultUi_;
+  if (InsideRequestOnThisThread()) {
+    // Called from one of the request's own dialogs or message boxes: the running request keeps
+    // the layer it is showing, and the new one takes over when the request ends.
+    pendingUi_ = chosen;
+    return;
+  }
+  std::lock_guard<std::mutex> lock(requestMutex_);
+  env_.ui = chosen;
+}
+
+void Module::TransferUnit(std::int32_t kind, float factor, const char* label) {
+  // The unit table is the host's: a request never reads it, so a call made from inside a
+  // request's callback may store at once.
+  if (InsideRequestOnThisThread()) return units_.TransferUnit(kind, factor, label);
+  std::lock_guard<std::mutex> lock(requestMutex_);
+  units_.TransferUnit(kind, factor, label);
+}
 
 void Module::GetLoads(int* node, float* res1, float* res2, float* res3, float* res4, float* res5,
                       float* res6, int* status, int* extractMode, char* jobPath, int* loadCase,
                       char* caseLabel) {
+  // One request at a time: all working state is the module's. A request from another thread
+  // waits for the running one to end; a request made from inside the running one's callbacks
+  // (a host dialog that asks again) cannot wait for it, and gets no result instead.
+  if (InsideRequestOnThisThread()) {
+    *status = 1;
+    return;
+  }
+  std::lock_guard<std::mutex> lock(requestMutex_);
+  requestThread_.store(std::this_thread::get_id());
+  RunRequest(node, res1, res2, res3, res4, res5, res6, status, extractMode, jobPath, loadCase,
+             caseLabel);
+  requestThread_.store(std::thread::id());
+  if (pendingUi_ != nullptr) {
+    env_.ui = pendingUi_;
+    pendingUi_ = nullptr;
+  }
+}
+
+void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float* res4, float* res5,
+                        float* res6, int* status, int* extractMode, char* jobPath, int* loadCase,
+                        char* caseLabel) {
   // The job: the host's path with the extension "._p", when that file exists; else the user's
   // choice in the open-file dialog. A host path that fills its whole buffer without a NUL cannot
   // be a path: the user is asked instead, and the buffer is left alone.
@@ -43,18 +80,18 @@ void Module::GetLoads(int* node, float* res1, float* res2, float* res3, float* r
     PathAddExtensionA(jobPath, kPathBuffer, "._p");
     pathFound = env_.files->Exists(jobPath);
   }
-  std::string path;
+  std::string spelling;  // the path as the host or the user spelled it
   if (pathFound) {
-    path = jobPath;
+    spelling = jobPath;
   } else {
     std::vector<char> chosen(kDialogPathBuffer, '\0');
     if (!env_.ui->ChooseFile(kJobFileFilter, kJobFileDialogFlags, chosen.data(), chosen.size())) {
       *status = 1;
       return;
     }
-    path.assign(chosen.data(), strnlen(chosen.data(), chosen.size()));
+    spelling.assign(chosen.data(), strnlen(chosen.data(), chosen.size()));
   }
-  MakeUpper(path);
+  const std::string path = AsciiUpper(spelling);
 
   const int resultSetCount = *extractMode == 2 ? 2 : 1;
   std::vector<float> resultBlock(static_cast<std::size_t>(6 * resultSetCount));
@@ -86,7 +123,7 @@ void Module::GetLoads(int* node, float* res1, float* res2, float* res3, float* r
   env_.archive->Expand(local);
   RunExtraction(*state_, env_, workArea.get(), workWordCount, local, kJobPathWidth, length, node,
                 resultBlock.data(), *status, caseRequestFlag, *extractMode, resultSetCount,
-                *loadCase, caseLabel, kCaseLabelWidth);
+                *loadCase, caseLabel, kCaseLabelWidth, spelling.c_str());
   env_.archive->Pack(local);
 
   if (*status == 1) {

@@ -21,14 +21,6 @@ std::int32_t LoadWord(const unsigned char* bytes) {
   return value;
 }
 
-// Counts that size tables and the work area cannot be negative in a file the analysis wrote.
-bool CountsArePlausible(const ControlData& c) {
-  for (int k : {9, 10, 11, 12, 14, 15, 16, 17, 23, 26}) {
-    if (c.item[k] < 0) return false;
-  }
-  return true;
-}
-
 template <typename T, int N>
 std::span<T> Entries(Table<T, N>& table, int first, int count) {
   return std::span<T>(table.data() + (first - 1), static_cast<std::size_t>(count));
@@ -73,7 +65,9 @@ void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& ex
   std::memcpy(c.text, record + ControlItemOffset(8), sizeof c.text);
   const std::int32_t version = c.fileVersion();
   if (version < 1440) c.item[26] = c.item[27] = 0;
-  if (!IsAcceptedVersion(version) || !CountsArePlausible(c)) return fail();
+  // A file is accepted by its version code alone: what its counts mean, negative ones included,
+  // is decided where they are used.
+  if (!IsAcceptedVersion(version)) return fail();
 
   // Every request starts from empty tables, so that what a file yields never depends on the
   // file read before it (older layouts fill only part of each table).

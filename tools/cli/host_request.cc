@@ -9,6 +9,17 @@
 #include "work_area.h"
 
 namespace viru4deduz::cli {
+namespace {
+
+// Whether the file stores results for case k itself: from version 1400 on every defined case
+// has them; an older file's full list marks the cases that do.
+bool HasResultsOfItsOwn(const ModuleState& state, int k) {
+  if (k < 1 || k > kMaxCases) return false;
+  return state.output.control.fileVersion() < 1400 ? state.output.legacy.fullListStart[k] != 0
+                                                    : state.driver.caseStarts[k] > 0;
+}
+
+}  // namespace
 
 HostAnswer AskModule(Env& env, CliUserInterface& ui, const std::string& jobArgument,
                      const HostRequest& request) {
@@ -33,10 +44,16 @@ HostAnswer AskModule(Env& env, CliUserInterface& ui, const std::string& jobArgum
   }
   answer.cancelled = status == 1 && ui.selectionCancelled();
   // A request that took its case (the control data were read) and read its results without an
-  // error, yet has none, asked for a case whose results the file does not store.
+  // error, yet has none, asked for a case whose results the file does not store. A host is
+  // given, for a case without results of its own, the results the count of stored cases
+  // reaches; a person typing a case number is told instead.
   const ModuleState& state = module.state();
   answer.caseWithoutResults = status == 1 && !answer.cancelled && state.driver.selectedCase > 0 &&
                               (state.io.ioErrorFlag & 1) == 0;
+  if (status != 1 && !HasResultsOfItsOwn(state, state.driver.selectedCase)) {
+    answer.status = 1;
+    answer.caseWithoutResults = true;
+  }
   if (status == 2) {
     const std::int32_t words = WorkAreaWords(env);
     const ControlData& control = module.state().output.control;
