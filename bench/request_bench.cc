@@ -8,8 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/module.h"
-#include "platform/scripted_user_interface.h"
+#include "one_request.h"
 #include "writer/output_writer.h"
 
 namespace viru4deduz {
@@ -67,19 +66,10 @@ void BM_Request(benchmark::State& state) {
   env.ui = &ui;
   Module module(env);
   for (auto _ : state) {
-    int node[2] = {(5 * 7919) % kNodes + 1, 7};  // a restraint node, and a second node
-    float res[6][2];
-    int status = 0, extractMode = mode, loadCase = kCases;
-    char path[256] = {}, label[151];
-    job.JobPath().copy(path, 255);
-    module.GetLoads(node, res[0], res[1], res[2], res[3], res[4], res[5], &status, &extractMode,
-                    path, &loadCase, label);
-    if (status != 0) {
-      const std::string why = "request failed: " + std::to_string(status) + " " +
-                              (ui.messages.empty() ? std::string() : ui.messages.back().text);
-      return state.SkipWithError(why.c_str());
+    // A restraint node, and a second node.
+    if (!RunOneRequest(state, module, ui, job.JobPath(), mode, (5 * 7919) % kNodes + 1, 7, kCases)) {
+      return;
     }
-    benchmark::DoNotOptimize(res);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * job.bytes()));
 }

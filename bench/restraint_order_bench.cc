@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/module.h"
-#include "platform/scripted_user_interface.h"
+#include "one_request.h"
 #include "writer/output_writer.h"
 
 namespace viru4deduz {
@@ -76,19 +75,7 @@ void BM_LoadsAtNodeDescendingEntries(benchmark::State& state) {
   env.ui = &ui;
   Module module(env);
   for (auto _ : state) {
-    int node[2] = {entries / 2, 0};
-    float res[6][2];
-    int status = 0, extractMode = 1, loadCase = 1;
-    char path[256] = {}, label[151];
-    job.JobPath().copy(path, 255);
-    module.GetLoads(node, res[0], res[1], res[2], res[3], res[4], res[5], &status, &extractMode,
-                    path, &loadCase, label);
-    if (status != 0) {
-      const std::string why = "request failed: " + std::to_string(status) + " " +
-                              (ui.messages.empty() ? std::string() : ui.messages.back().text);
-      return state.SkipWithError(why.c_str());
-    }
-    benchmark::DoNotOptimize(res);
+    if (!RunOneRequest(state, module, ui, job.JobPath(), 1, entries / 2, 0, 1)) return;
   }
 }
 BENCHMARK(BM_LoadsAtNodeDescendingEntries)->Arg(10000)->Arg(140000)->Unit(benchmark::kMillisecond);
