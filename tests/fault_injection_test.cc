@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <set>
 
@@ -89,9 +90,12 @@ class RecordFaultTest : public ::testing::TestWithParam<std::int32_t> {
     m_.settings.PutValue(kSettingsKey, "XMS Memory Allocated", "65536");
   }
 
-  // Runs the request with a runtime that fails transfer k (0: none); returns the runtime.
-  std::unique_ptr<ScriptedRecordRuntime> RunFailingAt(int k, Request& r) {
+  // Runs the request with a runtime that fails transfer k (0: none); returns the runtime. A
+  // runtime that does not know the file's size makes the request take the full read of the
+  // results block, whose every transfer is failed in turn below.
+  std::unique_ptr<ScriptedRecordRuntime> RunFailingAt(int k, Request& r, bool knowsSize = false) {
     auto runtime = std::make_unique<ScriptedRecordRuntime>();
+    runtime->knowsRecordCount = knowsSize;
     runtime->AddFile(kOutput, bytes_);
     if (k > 0) runtime->FailTransfer(k, kInjected);
     m_.module.env().records = runtime.get();
@@ -157,6 +161,33 @@ TEST_P(RecordFaultTest, RequestFailingAtEachTransferEndsAsDocumented) {
   if (v >= 1440) expectedParts.insert(Part::kCaseBlocks);
   if (v >= 1530) expectedParts.insert(Part::kExtra);
   EXPECT_EQ(seen, expectedParts);
+}
+
+// A request that reads only what decides its answer reports nothing of its own: whichever of
+// those reads fails, the full read runs from the start and (the fault having passed) answers.
+TEST_P(RecordFaultTest, AFailedReadOfWhatTheAnswerNeedsFallsBackToTheFullRead) {
+  for (int mode : {1, 2}) {
+    Request full(kOutput, mode, 20, 700, 1), good(kOutput, mode, 20, 700, 1);
+    const std::size_t fullTransfers = RunFailingAt(0, full)->transfers.size();
+    const auto transfers = RunFailingAt(0, good, true)->transfers;
+    ASSERT_EQ(good.status, 0);
+    ASSERT_EQ(std::memcmp(good.res, full.res, sizeof good.res), 0);
+    ASSERT_LT(transfers.size(), fullTransfers);
+    const FileParts parts(job_, map_);
+    for (std::size_t k = 1; k <= transfers.size(); ++k) {
+      const Part part = parts.Of(transfers[k - 1].second);
+      if (part != Part::kSection1 && part != Part::kSection2) continue;
+      SCOPED_TRACE(::testing::Message() << "mode " << mode << ", transfer " << k);
+      Request r(kOutput, mode, 20, 700, 1);
+      const auto runtime = RunFailingAt(static_cast<int>(k), r, true);
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(std::memcmp(r.res, good.res, sizeof r.res), 0);
+      EXPECT_TRUE(m_.ui.messages.empty());
+      EXPECT_TRUE(m_.files.createdPaths.empty());
+      EXPECT_EQ(m_.module.state().io.ioErrorFlag, 0);
+      EXPECT_GT(runtime->transfers.size(), k);  // the full read of the results block followed
+    }
+  }
 }
 
 // Below 500, 500 to 999, 1000 to 1399 (legacy blocks of three sizes), 1400 to 1519 (packed reals

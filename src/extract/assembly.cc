@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "outfile/fatal_stop.h"
+#include "outfile/version_layout.h"
 
 namespace viru4deduz {
 namespace {
@@ -64,13 +65,25 @@ void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
                       std::int32_t selectedCase, std::int32_t& caseResultOrdinal,
                       const Table<std::int32_t, 1000>& legacyFullListStart,
                       std::int32_t fileVersion) {
+  if (!CountStoredCasesQuietly(caseStarts, selectedCase, caseResultOrdinal, legacyFullListStart,
+                               fileVersion)) {
+    STOPQ2(env, kStopCaseCount);
+  }
+}
+
+bool CountStoredCasesQuietly(const Table<std::int32_t, 1000>& caseStarts, std::int32_t selectedCase,
+                             std::int32_t& caseResultOrdinal,
+                             const Table<std::int32_t, 1000>& legacyFullListStart,
+                             std::int32_t fileVersion) {
+  const VersionLayout* layout = LayoutOf(fileVersion);
+  const bool legacyTables = layout != nullptr && layout->legacyBlockWords > 0;
   caseResultOrdinal = 0;
   for (int i = 1; i <= kCountedCases; ++i) {
-    const bool stored = fileVersion < 1400 ? legacyFullListStart[i] != 0 : caseStarts[i] > 0;
+    const bool stored = legacyTables ? legacyFullListStart[i] != 0 : caseStarts[i] > 0;
     if (stored) ++caseResultOrdinal;
-    if (i == selectedCase) return;
+    if (i == selectedCase) return true;
   }
-  STOPQ2(env, kStopCaseCount);
+  return false;
 }
 
 float RoundLoad(float sum) {
@@ -88,28 +101,47 @@ float RoundLoad(float sum) {
 // entries matters, and it follows from one pass in file order: entries of greater nodes never
 // change it; the node's entries join the end of a run; each entry of a smaller node met while the
 // run is not empty moves the first entry of the run to its end. The run ends in the sort's order.
-void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std::int32_t> loadSlice,
-                       std::int32_t entryCount, const int* node, float* resultBlock,
-                       std::int32_t& extractStatus) {
+std::vector<std::size_t> EntriesInSumOrder(std::span<const std::int32_t> nodes,
+                                           std::int32_t entryCount, std::int32_t node) {
   const std::size_t count = entryCount > 0 ? static_cast<std::size_t>(entryCount) : 0;
   // The run is run[first..]: moving its first entry to the end appends it and steps past it, so
   // the vector never holds more than one index per entry.
   std::vector<std::size_t> run;
   std::size_t first = 0;
   for (std::size_t e = 0; e < count; ++e) {
-    if (nodes[e] == node[0]) {
+    if (nodes[e] == node) {
       run.push_back(e);
-    } else if (nodes[e] < node[0] && first < run.size()) {
+    } else if (nodes[e] < node && first < run.size()) {
       const std::size_t moved = run[first++];
       run.push_back(moved);
     }
   }
-  if (run.empty()) {
+  run.erase(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(first));
+  return run;
+}
+
+void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock) {
+  for (std::size_t g = 0; g + 6 <= groups.size(); g += 6) {
+    for (std::size_t m = 0; m < 6; ++m) resultBlock[m] += WordAsReal(groups[g + m]);
+  }
+  for (std::size_t m = 0; m < 6; ++m) resultBlock[m] = RoundLoad(resultBlock[m]);
+}
+
+void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std::int32_t> loadSlice,
+                       std::int32_t entryCount, const int* node, float* resultBlock,
+                       std::int32_t& extractStatus) {
+  const std::vector<std::size_t> order = EntriesInSumOrder(nodes, entryCount, node[0]);
+  if (order.empty()) {
     extractStatus = -1;
     return;
   }
-  AddLoadGroups(std::span<const std::size_t>(run).subspan(first), loadSlice, resultBlock);
-  for (std::size_t m = 0; m < 6; ++m) resultBlock[m] = RoundLoad(resultBlock[m]);
+  std::vector<std::int32_t> groups;
+  groups.reserve(6 * order.size());
+  for (const std::size_t e : order) {
+    const auto group = loadSlice.subspan(e * kLoadGroupWords, 6);
+    groups.insert(groups.end(), group.begin(), group.end());
+  }
+  AddAndRoundLoads(groups, resultBlock);
   extractStatus = 0;
 }
 
@@ -168,21 +200,29 @@ std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std
   return result;
 }
 
+std::int64_t FirstPosition(std::span<const std::int32_t> list, std::int32_t count,
+                           std::int32_t value) {
+  const std::int64_t n = count > 0 ? count : 0;
+  for (std::int64_t j = 0; j < n; ++j) {
+    if (list[static_cast<std::size_t>(j)] == value) return j;
+  }
+  return -1;
+}
+
+void DisplacementSet(std::span<const std::int32_t> group, float* set) {
+  for (std::size_t m = 0; m < 3; ++m) set[m] = WordAsReal(group[m]);
+  for (std::size_t m = 3; m < 6; ++m) set[m] = WordAsReal(group[m]) * kDegreesPerRadian;
+}
+
 void ExtractDisplacements(std::span<const std::int32_t> nodeList,
                           std::span<const std::int32_t> displacementSlice, std::int32_t nodeCount,
                           const int* node, float* resultBlock, std::int32_t resultSetCount,
                           std::int32_t& extractStatus) {
   extractStatus = 0;
-  const std::size_t count = nodeCount > 0 ? static_cast<std::size_t>(nodeCount) : 0;
   for (std::int32_t set = 0; set < resultSetCount; ++set) {
-    std::size_t j = 0;
-    while (j < count && nodeList[j] != node[set]) ++j;
-    if (j == count) continue;
-    float* out = resultBlock + 6 * set;
-    for (std::size_t m = 0; m < 3; ++m) out[m] = WordAsReal(displacementSlice[6 * j + m]);
-    for (std::size_t m = 3; m < 6; ++m) {
-      out[m] = WordAsReal(displacementSlice[6 * j + m]) * kDegreesPerRadian;
-    }
+    const std::int64_t j = FirstPosition(nodeList, nodeCount, node[set]);
+    if (j < 0) continue;
+    DisplacementSet(displacementSlice.subspan(static_cast<std::size_t>(6 * j), 6), resultBlock + 6 * set);
   }
 }
 

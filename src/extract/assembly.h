@@ -24,6 +24,22 @@ void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
                       const Table<std::int32_t, 1000>& legacyFullListStart,
                       std::int32_t fileVersion);
 
+// The same count without the stop: false when the count passed case 1000 without meeting
+// selectedCase.
+bool CountStoredCasesQuietly(const Table<std::int32_t, 1000>& caseStarts, std::int32_t selectedCase,
+                             std::int32_t& caseResultOrdinal,
+                             const Table<std::int32_t, 1000>& legacyFullListStart,
+                             std::int32_t fileVersion);
+
+// The entries (0-based positions in file order) at node, in the order the exchange sort by node
+// number leaves them, which is the order their loads are added in. Empty when none is at node.
+std::vector<std::size_t> EntriesInSumOrder(std::span<const std::int32_t> nodes,
+                                           std::int32_t entryCount, std::int32_t node);
+
+// Adds groups of six load words (in their order) into set 1 of resultBlock, in single precision,
+// and rounds the six sums to whole numbers, halves away from zero.
+void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock);
+
 // Adds the six load components of every entry at node[0] into set 1 of resultBlock, in single
 // precision, and rounds the sums to whole numbers, halves away from zero. The entries are given in
 // file order; their loads are added in the order the exchange sort by node number leaves them.
@@ -42,6 +58,14 @@ struct RestraintNodeLoads {
 std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std::int32_t> nodes,
                                                              std::span<const std::int32_t> loadSlice,
                                                              std::int32_t entryCount);
+
+// The first position (0-based) of value among the first count entries of list; -1 when none.
+std::int64_t FirstPosition(std::span<const std::int32_t> list, std::int32_t count,
+                           std::int32_t value);
+
+// One result set of displacements from a node's six stored words: the translations as they are,
+// the rotations turned from radians into degrees.
+void DisplacementSet(std::span<const std::int32_t> group, float* set);
 
 // Copies the translations and the rotations (in degrees) of node[i] into set i+1 of resultBlock;
 // a node without displacements keeps its zeros.

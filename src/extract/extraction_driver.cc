@@ -4,12 +4,15 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "common/ascii_case.h"
 #include "common/fixed_text.h"
 #include "extract/assembly.h"
 #include "outfile/output_control.h"
 #include "outfile/results_block.h"
+#include "outfile/results_geometry.h"
+#include "outfile/version_layout.h"
 
 namespace viru4deduz {
 namespace {
@@ -108,6 +111,51 @@ void SpellAsGiven(const char* outputFileName, const char* spelling, int length,
   std::memcpy(spelled, spelling, copied);
 }
 
+// The answer of a loads (mode 1) or displacements (mode 2) request for stored case `ordinal`,
+// read value by value from where the file keeps it: the restraint node numbers and the groups of
+// the node's entries, or the node list and the groups of the requested nodes. The sums and sets
+// are made by the same operations as from the work area, so they agree bit for bit. false when
+// a record could not be read.
+bool ReadAnswer(ResultsValueReader& reader, const ResultsGeometry& geometry,
+                const ResultsCounts& counts, int extractMode, const int* node, int resultSetCount,
+                std::int32_t ordinal, float* answer, std::int32_t& answerStatus) {
+  const std::int64_t listLength = extractMode == 1 ? counts.entries : counts.nodes;
+  const std::int64_t listFirstWord = extractMode == 1 ? geometry.RestraintNodesWord() : 0;
+  std::vector<std::int32_t> list(static_cast<std::size_t>(listLength));
+  for (std::int64_t i = 0; i < listLength; ++i) {
+    if (!reader.SectionOneWord(listFirstWord + i, list[static_cast<std::size_t>(i)])) return false;
+  }
+  const auto count = static_cast<std::int32_t>(listLength);
+  if (extractMode == 1) {
+    const std::vector<std::size_t> order = EntriesInSumOrder(list, count, node[0]);
+    if (order.empty()) {
+      answerStatus = -1;
+      return true;
+    }
+    std::vector<std::int32_t> groups(6 * order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      for (int v = 0; v < 6; ++v) {
+        const std::int64_t value = geometry.LoadValue(ordinal, static_cast<std::int64_t>(order[i]), v);
+        if (!reader.SectionTwoValue(value, groups[6 * i + static_cast<std::size_t>(v)])) return false;
+      }
+    }
+    AddAndRoundLoads(groups, answer);
+    answerStatus = 0;
+    return true;
+  }
+  for (int set = 0; set < resultSetCount; ++set) {
+    const std::int64_t j = FirstPosition(list, count, node[set]);
+    if (j < 0) continue;
+    std::int32_t group[6];
+    for (int v = 0; v < 6; ++v) {
+      if (!reader.SectionTwoValue(geometry.DisplacementValue(ordinal, j, v), group[v])) return false;
+    }
+    DisplacementSet(group, answer + 6 * set);
+  }
+  answerStatus = 0;
+  return true;
+}
+
 }  // namespace
 
 std::int64_t RestraintLayoutWords(const ControlData& c) {
@@ -140,7 +188,7 @@ bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount) {
   return !restraintLayoutTooLarge && !elementLayoutTooLarge;
 }
 
-void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
+void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
                    const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
                    int jobPathLength, const int* node, float* resultBlock, int& status,
                    int& caseRequestFlag, const int& extractMode, const int& resultSetCount,
@@ -242,7 +290,48 @@ void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
   g.displacements = g.restraintLoads + 12 * r * cases;
   d.stage = DriverStage::kRegionsLaidOut;
 
-  std::span<std::int32_t> area(workArea, static_cast<std::size_t>(std::max(workWordCount, 0)));
+  // Reads that follow the answer: when the file holds every record that the full read below
+  // would touch, only what decides the answer is read, and the work area is not used at all.
+  // Whatever goes wrong there sends the request on to the full read, which then reads and
+  // reports exactly as it always has.
+  if (extractMode == 1 || extractMode == 2) {
+    const ResultsCounts counts{n, r, hangers, cases, caseBlockWords / 8};
+    const ResultsGeometry geometry(*LayoutOf(c.fileVersion()), counts, c.resultStartRecord(),
+                                   c.caseBlockRecord());
+    const std::int64_t records = env.records->RecordCount(d.outputUnit);
+    std::int32_t ordinal = 0;
+    CountStoredCasesQuietly(d.caseStarts, d.selectedCase, ordinal, m.output.legacy.fullListStart,
+                            c.fileVersion());
+    const bool sliceExists = ordinal >= 1 && ordinal <= cases;
+    float answer[12] = {};
+    std::int32_t answerStatus = 0;
+    ResultsValueReader reader(*env.records, d.outputUnit, geometry);
+    if (records >= 0 && geometry.FullReadFits(records) &&
+        (!sliceExists || ReadAnswer(reader, geometry, counts, extractMode, node, resultSetCount,
+                                    ordinal, answer, answerStatus))) {
+      d.stage = DriverStage::kResultsRead;
+      // The count again, for the stop it leaves where the full read would leave it.
+      CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
+                       m.output.legacy.fullListStart, c.fileVersion());
+      if (!sliceExists) {
+        status = 1;
+        return finish();
+      }
+      std::copy(answer, answer + 6 * std::clamp(resultSetCount, 1, 2), resultBlock);
+      d.extractStatus = answerStatus;
+      if (!(d.extractStatus & 1)) status = 0;
+      return finish();
+    }
+  }
+
+  std::int32_t* words = nullptr;
+  try {
+    words = workArea();
+  } catch (...) {
+    finish();  // the output file is not left open behind the allocation failure
+    throw;
+  }
+  std::span<std::int32_t> area(words, static_cast<std::size_t>(std::max(workWordCount, 0)));
   ReadCaseBlocks(readers, c.caseBlockCount(), area.first(static_cast<std::size_t>(caseBlockWords)),
                  d.outputUnit, c.caseBlockRecord());
   ResultsShape shape{c.fileVersion(),  static_cast<std::int32_t>(n),

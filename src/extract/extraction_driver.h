@@ -3,11 +3,16 @@
 #define VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_
 
 #include <cstdint>
+#include <functional>
 
 #include "extract/module_state.h"
 #include "platform/env.h"
 
 namespace viru4deduz {
+
+// The work area of workWordCount words, handed out when the driver first needs it: a request
+// that reads only what decides its answer needs none. May throw std::bad_alloc.
+using WorkAreaSource = std::function<std::int32_t*()>;
 
 // Runs one request. jobPath is a 256-character field holding the path and a NUL; its last three
 // characters come back blanked. status: 1 no readable output, 2 no restraint at the node or a work
@@ -15,7 +20,7 @@ namespace viru4deduz {
 // resultBlock holds resultSetCount sets of six reals. jobPathSpelling, when given, is the job
 // path as it was spelled before it was upper-cased: the output file is looked for under that
 // spelling, so that of two files whose names differ only in case the one named is read.
-void RunExtraction(ModuleState& m, Env& env, std::int32_t* workArea,
+void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
                    const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
                    int jobPathLength, const int* node, float* resultBlock, int& status,
                    int& caseRequestFlag, const int& extractMode, const int& resultSetCount,

@@ -113,15 +113,23 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
     workBytes = registry.GetWorkAreaSize();
   }
   const std::int32_t workWordCount = workBytes / 4;
-  // Not initialised: the driver fills every region before it reads it. A size below one word
-  // gives no words, and the room test then ends the request.
-  auto workArea = std::make_unique_for_overwrite<std::int32_t[]>(
-      static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
+  // Allocated when the driver first asks for it (a request that reads only what decides its
+  // answer never does), and not initialised: the driver fills every region before it reads it.
+  // A size below one word gives no words, and the room test then ends the request. A failed
+  // allocation leaves GetLoads as std::bad_alloc.
+  std::unique_ptr<std::int32_t[]> workArea;
+  const WorkAreaSource workAreaSource = [&] {
+    if (!workArea) {
+      workArea = std::make_unique_for_overwrite<std::int32_t[]>(
+          static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
+    }
+    return workArea.get();
+  };
 
   int caseRequestFlag = 0;
   *status = 1;
   env_.archive->Expand(local);
-  RunExtraction(*state_, env_, workArea.get(), workWordCount, local, kJobPathWidth, length, node,
+  RunExtraction(*state_, env_, workAreaSource, workWordCount, local, kJobPathWidth, length, node,
                 resultBlock.data(), *status, caseRequestFlag, *extractMode, resultSetCount,
                 *loadCase, caseLabel, kCaseLabelWidth, spelling.c_str());
   env_.archive->Pack(local);

@@ -4,24 +4,14 @@
 #include <climits>
 #include <cstring>
 
+#include "outfile/version_layout.h"
+
 namespace viru4deduz {
 namespace {
 
 constexpr int kHangerSlotWords = 47;
 constexpr int kHangerTailWords = 16;
 constexpr int kLoadGroupWords = 12;
-
-// The 18 versions whose hanger records are split into three parts.
-bool SplitsHangerRecords(std::int32_t version) {
-  switch (version) {
-    case 111: case 211: case 611: case 711: case 1111: case 1211: case 1430: case 1431:
-    case 1440: case 1441: case 1450: case 1451: case 1510: case 1511: case 1520: case 1521:
-    case 1530: case 1531:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // The record before a stream's first record. A first record of 0 or less (a damaged control
 // record) stays below 1, so the first transfer fails and is reported instead of wrapping.
@@ -51,7 +41,9 @@ void ReadResultsBlock(RecordReaders& readers, std::span<std::int32_t> workArea,
   const std::int64_t entries = s.restraintEntryCount;
   const std::int64_t hangers = s.hangerCount;
   const std::int64_t cases = s.resultCaseCount;
-  const bool packed = version < 1510;
+  const VersionLayout* layout = LayoutOf(version);
+  if (layout == nullptr) return;  // the control data accept no other version
+  const bool packed = layout->packedResults;
 
   StreamCursor cursor{RecordBefore(s.resultStartRecord), kWordStreamUsedUp};
   readers.QREAD4(region(r.nodeList, n), unit, static_cast<int>(n), cursor, 0);
@@ -65,8 +57,8 @@ void ReadResultsBlock(RecordReaders& readers, std::span<std::int32_t> workArea,
       const std::int64_t slots = r.hangerRecords;
       const std::int64_t oneWordSlots = slots + kHangerSlotWords * hangers;
       const std::int64_t tailSlots = oneWordSlots + hangers;
-      if (SplitsHangerRecords(version)) {
-        const int firstPart = version < 1400 ? 20 : version < 1530 ? 44 : 47;
+      if (layout->splitHangers) {
+        const int firstPart = layout->hangerFirstPartWords;
         for (std::int64_t i = 0; i < hangers; ++i) {
           auto slot = region(slots + i * kHangerSlotWords, kHangerSlotWords);
           readers.QREAD4(slot, unit, firstPart, cursor, 0);
@@ -79,8 +71,8 @@ void ReadResultsBlock(RecordReaders& readers, std::span<std::int32_t> workArea,
           if (failed()) return;
         }
       } else {
-        readers.QREAD4(region(slots, 37 * hangers), unit, static_cast<int>(37 * hangers), cursor,
-                       0);
+        const std::int64_t words = layout->hangerWords * hangers;
+        readers.QREAD4(region(slots, words), unit, static_cast<int>(words), cursor, 0);
         if (failed()) return;
       }
     }
@@ -97,7 +89,7 @@ void ReadResultsBlock(RecordReaders& readers, std::span<std::int32_t> workArea,
   };
   if (entries >= 1) {
     auto loads = region(r.restraintLoads, kLoadGroupWords * entries * cases);
-    if (version >= 1530) {
+    if (layout->loadValuesPerEntry == kLoadGroupWords) {
       readValues(loads);
     } else {
       // Six values per entry: read them into the head of the block, then spread them into the

@@ -25,6 +25,8 @@ class PosixRecordRuntime::UnitFile {
         capacity_(static_cast<std::size_t>(std::min(kBlockBytes, size_))),
         block_(capacity_ > 0 ? new unsigned char[capacity_] : nullptr) {}
 
+  std::int64_t RecordCount() const { return static_cast<std::int64_t>(size_ / kRecordBytes); }
+
   int ReadRecord(std::int64_t record, unsigned char* buffer) {
     if (record < 1) return kRecordBeyondEnd;
     // Decide "beyond the end" before multiplying, so that no record number can overflow.
@@ -97,6 +99,12 @@ int PosixRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned char*
   if (found == units_.end() || !found->second) return kRecordUnitNotOpen;
   if (buffer == nullptr) return kRecordReadError;
   return found->second->ReadRecord(record, buffer);
+}
+
+std::int64_t PosixRecordRuntime::RecordCount(int unit) {
+  const auto found = units_.find(unit);
+  if (found == units_.end() || !found->second) return -1;
+  return found->second->RecordCount();
 }
 
 void PosixRecordRuntime::Close(int unit) { units_.erase(unit); }

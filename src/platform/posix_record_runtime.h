@@ -32,6 +32,7 @@ class PosixRecordRuntime : public RecordRuntime {
   bool Inquire(const std::string& name) override;
   void Open(int unit, const std::string& name) override;
   int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) override;
+  std::int64_t RecordCount(int unit) override;
   void Close(int unit) override;
 
   // True while a file is open on the unit (an open that failed leaves it false).

@@ -33,6 +33,10 @@ class RecordRuntime {
   // Reads record (1-based) of unit into buffer (kRecordLength bytes). Returns the status.
   virtual int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) = 0;
 
+  // The number of whole records in the file open on unit, or -1 when it is not known (or nothing
+  // is open). Lets a reader see, before it reads, whether the records it needs are there.
+  virtual std::int64_t RecordCount(int unit) = 0;
+
   // Closes the unit; closing a unit that is not open does nothing.
   virtual void Close(int unit) = 0;
 };

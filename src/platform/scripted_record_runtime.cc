@@ -126,6 +126,10 @@ int ScriptedRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned ch
   return reader_->ReadRecord(unit, record, buffer);
 }
 
+std::int64_t ScriptedRecordRuntime::RecordCount(int unit) {
+  return knowsRecordCount ? reader_->RecordCount(unit) : -1;
+}
+
 void ScriptedRecordRuntime::Close(int unit) {
   closes.push_back(unit);
   reader_->Close(unit);

@@ -46,7 +46,12 @@ class ScriptedRecordRuntime : public RecordRuntime {
   bool Inquire(const std::string& name) override;
   void Open(int unit, const std::string& name) override;
   int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) override;
+  std::int64_t RecordCount(int unit) override;
   void Close(int unit) override;
+
+  // When false, RecordCount answers "not known", as a runtime that cannot tell a file's size
+  // would: readers then take the full read of the results block.
+  bool knowsRecordCount = true;
 
   // Names whose open fails although the file exists: Inquire stays true, transfers on the unit
   // return kRecordUnitNotOpen. Matched against the name as given to Open and the stored name.

@@ -36,7 +36,7 @@ JobSession::Outcome JobSession::Run(const std::string& modulePath, std::int32_t 
   const int resultSetCount = 1;
   int loadCase = 1;  // any case: the driver takes it without the dialog
   char caseLabel[kCaseLabelWidth + 1] = {};
-  RunExtraction(*state_, env_, workArea_.get(), workWordCount, jobPath, kJobPathWidth, length,
+  RunExtraction(*state_, env_, [this] { return workArea_.get(); }, workWordCount, jobPath, kJobPathWidth, length,
                 node, resultBlock, status, caseRequestFlag, extractMode, resultSetCount, loadCase,
                 caseLabel, kCaseLabelWidth);
 
