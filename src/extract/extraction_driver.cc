@@ -63,16 +63,26 @@ void ListCases(ModuleState& m) {
   }
 }
 
-void BuildLabels(ModuleState& m) {
+void BuildLabel(ModuleState& m, int k) {
   DriverState& d = m.driver;
-  for (int k = 1; k <= kMaxCases && d.caseStarts[k] >= 1; ++k) {
-    BlankFill(d.Label(k), kCaseLabelWidth, 1, kCaseLabelWidth);
-    std::int32_t lineCount = 0;
-    BuildCaseLabel(d.caseStarts, m.output.tables, k, d.labelLines, lineCount, d.extractStatus);
-    const int n = std::min(TrimmedLength(d.labelLines, kLabelLineWidth, kLabelLineWidth),
-                           kCaseLabelWidth);
-    CopySubstring(d.Label(k), kCaseLabelWidth, d.labelLines, kLabelLineWidth, 1, n, 1);
-  }
+  BlankFill(d.Label(k), kCaseLabelWidth, 1, kCaseLabelWidth);
+  std::int32_t lineCount = 0;
+  BuildCaseLabel(d.caseStarts, m.output.tables, k, d.labelLines, lineCount, d.extractStatus);
+  const int n = std::min(TrimmedLength(d.labelLines, kLabelLineWidth, kLabelLineWidth),
+                         kCaseLabelWidth);
+  CopySubstring(d.Label(k), kCaseLabelWidth, d.labelLines, kLabelLineWidth, 1, n, 1);
+}
+
+// Every case gets its label, in order (the cases are listed one after another from case 1).
+void BuildLabels(ModuleState& m) {
+  for (int k = 1; k <= kMaxCases && m.driver.caseStarts[k] >= 1; ++k) BuildLabel(m, k);
+}
+
+// A request that names its case and asks for loads or displacements shows no list and ends with
+// the status its results give: of all the labels only the named case's is seen, and only that
+// one is built. The others stay blank, as nothing reads them.
+bool OnlyTheNamedLabelIsSeen(int loadCase, int extractMode) {
+  return loadCase != 0 && (extractMode == 1 || extractMode == 2);
 }
 
 // The labels offered for selection: those before the first empty one, less the skipped cases.
@@ -122,9 +132,7 @@ bool ReadAnswer(ResultsValueReader& reader, const ResultsGeometry& geometry,
   const std::int64_t listLength = extractMode == 1 ? counts.entries : counts.nodes;
   const std::int64_t listFirstWord = extractMode == 1 ? geometry.RestraintNodesWord() : 0;
   std::vector<std::int32_t> list(static_cast<std::size_t>(listLength));
-  for (std::int64_t i = 0; i < listLength; ++i) {
-    if (!reader.SectionOneWord(listFirstWord + i, list[static_cast<std::size_t>(i)])) return false;
-  }
+  if (!reader.SectionOneWords(listFirstWord, listLength, list.data())) return false;
   const auto count = static_cast<std::int32_t>(listLength);
   if (extractMode == 1) {
     const std::vector<std::size_t> order = EntriesInSumOrder(list, count, node[0]);
@@ -227,12 +235,16 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   status = 2;
 
   ListCases(m);
-  BuildLabels(m);
   // The skipped leading cases matter only to the selection list, which offers the labels from
   // entry skippedCaseCount + 1 on. A negative count would start the list before the label
   // table, so it skips no case; a count past the table leaves nothing to offer.
   const std::int32_t skipped = std::clamp(c.skippedCaseCount(), 0, kLabelEntries);
-  CountLabels(m, skipped);
+  if (!OnlyTheNamedLabelIsSeen(loadCase, extractMode)) {
+    BuildLabels(m);
+    CountLabels(m, skipped);
+  } else if (loadCase >= 1 && loadCase <= d.caseCount) {
+    BuildLabel(m, loadCase);
+  }
 
   if (loadCase != 0) {
     // A case number outside the label table names no case the file can hold.

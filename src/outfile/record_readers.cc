@@ -1,5 +1,6 @@
 #include "outfile/record_readers.h"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstdio>
@@ -72,7 +73,8 @@ void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
     report(0, kCountTooLarge);
     return;
   }
-  for (int i = 0; i < count; ++i) {
+  // Word by word in effect; copied a record's remaining run at a time.
+  for (int i = 0; i < count;) {
     if (cursor.position == kWordStreamUsedUp) {
       int status = 0;
       const bool ok = NextRecord(unit, cursor.record, io_.recordBuffer, &status);
@@ -83,9 +85,11 @@ void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
       }
       cursor.position = 1;
     }
-    std::memcpy(&dest[static_cast<std::size_t>(i)],
-                io_.recordBuffer + (cursor.position - 1) * 4, 4);
-    ++cursor.position;
+    const int run = std::min(count - i, kWordStreamUsedUp - cursor.position);
+    std::memcpy(dest.data() + i, io_.recordBuffer + (cursor.position - 1) * 4,
+                static_cast<std::size_t>(run) * 4);
+    i += run;
+    cursor.position += run;
   }
 }
 
@@ -99,7 +103,7 @@ void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count
     Fail({kStopDoubleRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count;) {
     if (cursor.position == kDoubleStreamUsedUp) {
       int status = 0;
       if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
@@ -108,9 +112,11 @@ void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count
       }
       cursor.position = 1;
     }
-    std::memcpy(&dest[static_cast<std::size_t>(i)],
-                io_.recordBuffer + (cursor.position - 1) * 8, 8);
-    ++cursor.position;
+    const int run = std::min(count - i, kDoubleStreamUsedUp - cursor.position);
+    std::memcpy(dest.data() + i, io_.recordBuffer + (cursor.position - 1) * 8,
+                static_cast<std::size_t>(run) * 8);
+    i += run;
+    cursor.position += run;
   }
 }
 
@@ -121,7 +127,7 @@ void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<cha
     return;
   }
   int taken = kRecordLength;  // every call begins on a newly read record
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count;) {
     if (taken == kRecordLength) {
       const int status = env_.records->ReadRecord(unit, record, io_.textBuffer);
       if (status > 0 || record == INT32_MAX) {
@@ -131,7 +137,10 @@ void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<cha
       ++record;
       taken = 0;
     }
-    dest[static_cast<std::size_t>(i)] = static_cast<char>(io_.textBuffer[taken++]);
+    const int run = std::min(count - i, kRecordLength - taken);
+    std::memcpy(dest.data() + i, io_.textBuffer + taken, static_cast<std::size_t>(run));
+    i += run;
+    taken += run;
   }
 }
 

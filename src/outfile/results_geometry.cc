@@ -1,5 +1,6 @@
 #include "outfile/results_geometry.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -59,9 +60,16 @@ bool ResultsValueReader::Load(std::int64_t record) {
   return true;
 }
 
-bool ResultsValueReader::SectionOneWord(std::int64_t word, std::int32_t& out) {
-  if (!Load(geometry_.SectionOneRecord(word))) return false;
-  std::memcpy(&out, buffer_ + (word % std::int64_t{kWordsPerRecord}) * 4, 4);
+bool ResultsValueReader::SectionOneWords(std::int64_t word, std::int64_t count, std::int32_t* out) {
+  while (count > 0) {
+    if (!Load(geometry_.SectionOneRecord(word))) return false;
+    const std::int64_t within = word % std::int64_t{kWordsPerRecord};
+    const std::int64_t run = std::min(count, std::int64_t{kWordsPerRecord} - within);
+    std::memcpy(out, buffer_ + within * 4, static_cast<std::size_t>(run) * 4);
+    out += run;
+    word += run;
+    count -= run;
+  }
   return true;
 }
 

@@ -62,8 +62,8 @@ class ResultsValueReader {
   ResultsValueReader(RecordRuntime& runtime, int unit, const ResultsGeometry& geometry)
       : runtime_(runtime), unit_(unit), geometry_(geometry) {}
 
-  // Section 1 word (0-based), as stored.
-  bool SectionOneWord(std::int64_t word, std::int32_t& out);
+  // count Section 1 words from word (0-based) on, as stored.
+  bool SectionOneWords(std::int64_t word, std::int64_t count, std::int32_t* out);
   // Section 2 value (0-based), as the bits of a 4-byte real (packed values unpacked).
   bool SectionTwoValue(std::int64_t value, std::int32_t& out);
 

@@ -12,6 +12,8 @@ namespace {
 constexpr std::uint64_t kRecordBytes = static_cast<std::uint64_t>(kRecordLength);
 constexpr std::uint64_t kBlockBytes = PosixRecordRuntime::kBlockRecords * kRecordBytes;
 constexpr std::uint64_t kNoBlock = std::numeric_limits<std::uint64_t>::max();
+// The first block after a jump: 16 records.
+constexpr std::uint64_t kFirstBlockBytes = 16 * kRecordBytes;
 
 }  // namespace
 
@@ -35,12 +37,18 @@ class PosixRecordRuntime::UnitFile {
     const std::uint64_t offset = index * kRecordBytes;
     if (offset >= size_) return kRecordBeyondEnd;
 
-    const std::uint64_t blockStart = offset - offset % kBlockBytes;
-    if (blockStart != blockStart_) {
-      const int status = FillBlock(blockStart);
+    const bool held = blockStart_ != kNoBlock && offset >= blockStart_ &&
+                      offset < blockStart_ + blockValid_;
+    if (!held) {
+      // Reading on from the block's end doubles the next block, up to its full size; a jump
+      // elsewhere starts small again, so that a reader that picks single values out of a large
+      // file copies little more than the records it asks for.
+      const bool readingOn = blockStart_ != kNoBlock && offset == blockStart_ + blockValid_;
+      nextBytes_ = readingOn ? std::min(2 * nextBytes_, kBlockBytes) : kFirstBlockBytes;
+      const int status = FillBlock(offset);
       if (status != 0) return status;
     }
-    const std::size_t within = static_cast<std::size_t>(offset - blockStart);
+    const std::size_t within = static_cast<std::size_t>(offset - blockStart_);
     // The block came back short: the file was cut after it was opened.
     if (within >= blockValid_) return kRecordBeyondEnd;
 
@@ -52,9 +60,10 @@ class PosixRecordRuntime::UnitFile {
   }
 
  private:
-  // Reads the block that begins at blockStart (a multiple of the block size below size_).
+  // Reads nextBytes_ (or what is left of the file) from blockStart on.
   int FillBlock(std::uint64_t blockStart) {
-    const std::size_t wanted = static_cast<std::size_t>(std::min(kBlockBytes, size_ - blockStart));
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::uint64_t>({nextBytes_, size_ - blockStart, capacity_}));
     std::size_t got = 0;
     // A read may deliver less than asked without being at the end; only 0 bytes means the end.
     while (got < wanted) {
@@ -78,6 +87,7 @@ class PosixRecordRuntime::UnitFile {
   std::unique_ptr<unsigned char[]> block_;
   std::uint64_t blockStart_ = kNoBlock;  // file offset of the block held, kNoBlock for none
   std::size_t blockValid_ = 0;           // bytes of the block that the file delivered
+  std::uint64_t nextBytes_ = kFirstBlockBytes;  // the size of the next block to read
 };
 
 PosixRecordRuntime::PosixRecordRuntime(FileSystem& files) : files_(files) {}

@@ -1,9 +1,12 @@
 // The record runtime over a FileSystem: numbered units, each with one file of 256-byte records.
 //
-// A request reads the output file front to back, hundreds of thousands of records, so a record
-// must cost a memory copy rather than a system call: each open unit keeps one block of
-// kBlockRecords records, read from the file in one piece, and serves the records inside it from
-// memory. The block buffer is allocated once per open; reading allocates nothing.
+// A full read takes the output file front to back, hundreds of thousands of records, so a record
+// must cost a memory copy rather than a system call: each open unit keeps one block of records,
+// read from the file in one piece, and serves the records inside it from memory. Blocks grow
+// while the reads go on where the last block ended (16 records, doubling up to kBlockRecords),
+// and start small again after a jump, so that picking a few values out of a large file costs
+// little more than their records. The block buffer is allocated once per open; reading
+// allocates nothing.
 #ifndef VIRU4DEDUZ_PLATFORM_POSIX_RECORD_RUNTIME_H_
 #define VIRU4DEDUZ_PLATFORM_POSIX_RECORD_RUNTIME_H_
 

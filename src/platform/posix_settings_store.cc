@@ -61,6 +61,9 @@ long MakeDirectory(const std::string& path) {
 }
 
 long MakeDirectories(const std::string& path) {
+  // Almost always the whole path is there already: one look instead of a mkdir per component.
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 0;
   for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
        slash = path.find('/', slash + 1)) {
     if (const long status = MakeDirectory(path.substr(0, slash)); status != 0) return status;
