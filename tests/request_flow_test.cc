@@ -82,6 +82,38 @@ TEST_F(RequestFlowTest, EveryAcceptedVersionDeliversTheLoads) {
   }
 }
 
+// A module keeps its tables between requests: what a file yields must not depend on the file
+// read before it, whichever layout either has.
+TEST_F(RequestFlowTest, TablesNeverKeepAnythingOfTheFileReadBefore) {
+  writer::OutputJob noisy = RichJob(1531);
+  noisy.codes.assign(kCodeTableSize - 1, 3);
+  noisy.codes.front() = -4;
+  noisy.codes.push_back(-999);
+  noisy.factors.assign(kCodeTableSize, 7.5);
+  noisy.decimals.assign(kCodeTableSize, 3);
+  for (int k = 1; k <= 1000; ++k) {
+    for (int j = 1; j <= 20; ++j) noisy.options[{k, j}] = 9;
+  }
+  noisy.names.assign(1000, std::string(132, 'N'));
+  noisy.extra.assign(1000, 5);
+  AddJob("/J/NOISY._P", noisy);
+  for (std::int32_t version : kVersions) {
+    SCOPED_TRACE(version);
+    const std::string name = "/J/V" + std::to_string(version) + "._P";
+    AddJob(name, JobOfVersion(version));
+    ScriptedModule fresh;
+    fresh.AddFile(name, writer::WriteOutputFile(JobOfVersion(version)));
+    Request first(name, 1, 10), noise("/J/NOISY._P", 1, 10), after(name, 1, 10);
+    first.RunOn(fresh.module);
+    noise.RunOn(m_.module);
+    after.RunOn(m_.module);
+    const LoadCaseTables& a = fresh.module.state().output.tables;
+    const LoadCaseTables& b = m_.module.state().output.tables;
+    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+    EXPECT_EQ(std::memcmp(after.caseLabel, first.caseLabel, sizeof first.caseLabel), 0);
+  }
+}
+
 TEST_F(RequestFlowTest, ExactlyEnoughRoomPassesAndOneWordLessDoesNot) {
   AddJob("/J/ROOM._P", SmallJob());
   // 3 nodes, 3 entries, 1 case: 3 + 2*3 + 12*3 + 6*3 = 63 words.

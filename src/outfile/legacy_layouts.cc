@@ -1,5 +1,6 @@
 #include "outfile/legacy_layouts.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -165,11 +166,9 @@ void ConvertLegacyCaseLists(OutputData& out) {
 void ExpandCaseTables(OutputData& out) {
   LoadCaseTables& t = out.tables;
   LegacyArrays& legacy = out.legacy;
-  for (int i = kLegacyCodes + 1; i <= kCodeTableSize; ++i) {
-    t.code[i] = 0;
-    t.factor[i] = 1.0;
-    t.factorDecimals[i] = 0;
-  }
+  std::fill(t.code.data() + kLegacyCodes, t.code.data() + kCodeTableSize, 0);
+  std::fill(t.factor.data() + kLegacyCodes, t.factor.data() + kCodeTableSize, 1.0);
+  std::fill(t.factorDecimals.data() + kLegacyCodes, t.factorDecimals.data() + kCodeTableSize, 0);
   for (int i = kLegacyCases + 1; i <= 1000; ++i) {
     legacy.caseTypes[i] = 0;
     legacy.stressListStart[i] = 0;
@@ -188,9 +187,14 @@ void ExpandCaseTables(OutputData& out) {
       if (j <= kRealOptionColumns) t.RealOption(i, j) = t.realOption[LegacyCell(i, j)];
     }
   }
-  for (int i = kLegacyCases + 1; i <= kCaseTableRows; ++i) {
-    for (int j = 1; j <= kOptionColumns; ++j) t.Option(i, j) = -1;
-    for (int j = 1; j <= kRealOptionColumns; ++j) t.RealOption(i, j) = kNotSetFactor;
+  // Cases past the hundredth have every option unset: the rows below each column's hundredth.
+  for (int j = 1; j <= kOptionColumns; ++j) {
+    std::int32_t* column = &t.Option(1, j);
+    std::fill(column + kLegacyCases, column + kCaseTableRows, -1);
+  }
+  for (int j = 1; j <= kRealOptionColumns; ++j) {
+    double* column = &t.RealOption(1, j);
+    std::fill(column + kLegacyCases, column + kCaseTableRows, kNotSetFactor);
   }
 }
 

@@ -7,13 +7,10 @@
 
 #include "common/fixed_text.h"
 #include "outfile/legacy_layouts.h"
+#include "outfile/version_layout.h"
 
 namespace viru4deduz {
 namespace {
-
-constexpr std::int32_t kAcceptedVersions[] = {110,  111,  210,  211,  610,  611,  710,  711,
-                                              1111, 1211, 1430, 1431, 1440, 1441, 1450, 1451,
-                                              1510, 1511, 1520, 1521, 1530, 1531};
 
 std::int32_t LoadWord(const unsigned char* bytes) {
   std::int32_t value;
@@ -32,10 +29,7 @@ bool Failed(const RecordReaders& readers) {
 
 }  // namespace
 
-bool IsAcceptedVersion(std::int32_t version) {
-  return std::find(std::begin(kAcceptedVersions), std::end(kAcceptedVersions), version) !=
-         std::end(kAcceptedVersions);
-}
+bool IsAcceptedVersion(std::int32_t version) { return LayoutOf(version) != nullptr; }
 
 void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& extractStatus,
                        int unit, const char* fileName, std::int32_t closeAfterRead) {
@@ -64,14 +58,19 @@ void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& ex
   }
   std::memcpy(c.text, record + ControlItemOffset(8), sizeof c.text);
   const std::int32_t version = c.fileVersion();
-  if (version < 1440) c.item[26] = c.item[27] = 0;
+  const VersionLayout* layout = LayoutOf(version);
+  // Only the versions with case blocks give items 26 and 27 a meaning; an unknown code is
+  // rejected below, whatever they hold.
+  if (layout != nullptr && !layout->caseBlocks) c.item[26] = c.item[27] = 0;
   // A file is accepted by its version code alone: what its counts mean, negative ones included,
   // is decided where they are used.
-  if (!IsAcceptedVersion(version)) return fail();
+  if (layout == nullptr) return fail();
 
-  // Every request starts from empty tables, so that what a file yields never depends on the
-  // file read before it (older layouts fill only part of each table).
-  t = LoadCaseTables{};
+  // What a file yields never depends on the file read before it. The legacy block fills only
+  // part of each table, so those files start from empty tables; the other layouts overwrite
+  // every entry, read or expanded (the names are emptied below where their read stops short),
+  // which saves clearing a megabyte on every request.
+  if (layout->legacyBlockWords > 0) t = LoadCaseTables{};
   out.legacy = LegacyArrays{};
 
   // A table that cannot be read leaves the tables half-filled: such a file is not a readable
@@ -86,16 +85,15 @@ void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& ex
     return !Failed(readers);
   };
 
-  if (version < 1400) {
-    const int blockWords = version < 500 ? 210 : version < 1000 ? 460 : 2300;
-    if (!words(Entries(t.code, 1, blockWords))) return fail();
-    LegacyListSplit(out, blockWords);
-  } else if (version < 1520) {
-    if (!words(Entries(t.code, 1, 3000))) return fail();
+  if (layout->legacyBlockWords > 0) {
+    if (!words(Entries(t.code, 1, layout->legacyBlockWords))) return fail();
+    LegacyListSplit(out, layout->legacyBlockWords);
+  } else if (!layout->currentTables) {
+    if (!words(Entries(t.code, 1, layout->codeWords))) return fail();
     cursor.position = kDoubleStreamUsedUp;
-    if (!reals(Entries(t.factor, 1, 3500))) return fail();
+    if (!reals(Entries(t.factor, 1, layout->realValues))) return fail();
     cursor.position = kWordStreamUsedUp;
-    if (!words(Entries(t.option, 1, 5000))) return fail();
+    if (!words(Entries(t.option, 1, layout->optionWords))) return fail();
     // These streams hold the 100-case form of the current layout: their tails are the real
     // options (reals 3001..3500) and the factor decimals (words 2001..5000). They are taken from
     // there, so that labels show the decimals the analysis wrote.
@@ -110,18 +108,25 @@ void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& ex
     if (!words(Entries(t.option, 1, kCaseTableRows * kOptionColumns))) return fail();
     if (!words(Entries(t.factorDecimals, 1, kCodeTableSize))) return fail();
   }
-  if (version < 1400) ConvertLegacyCaseLists(out);
-  if (version < 1520) ExpandCaseTables(out);
+  if (layout->legacyBlockWords > 0) ConvertLegacyCaseLists(out);
+  if (!layout->currentTables) ExpandCaseTables(out);
 
-  // The names; an error here is reported by the reader and reading goes on.
-  std::int32_t nameRecord = cursor.record + 1;
+  // The names; an error here is reported by the reader and reading goes on, with the names
+  // past the records that were read empty.
+  const std::int32_t firstNameRecord = cursor.record + 1;
+  std::int32_t nameRecord = firstNameRecord;
   readers.ReadTextStream(unit, nameRecord, Entries(t.names, 1, kNameTableChars), kNameTableChars,
                          0);
+  const std::int64_t namesRead =
+      std::min<std::int64_t>((std::int64_t{nameRecord} - firstNameRecord) * kRecordLength, kNameTableChars);
+  std::fill(t.names.data() + std::max<std::int64_t>(namesRead, 0), t.names.data() + kNameTableChars, '\0');
 
-  if (version >= 1530) {
+  if (layout->extraTable) {
     cursor.record = nameRecord - 1;
     cursor.position = kWordStreamUsedUp;
     if (!words(Entries(t.extra, 1, kCaseTableRows))) return fail();
+  } else {
+    t.extra.Fill(0);
   }
   if (closeAfterRead & 1) runtime.Close(unit);
 }

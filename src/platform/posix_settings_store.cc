@@ -53,9 +53,10 @@ std::string ValueFileName(const std::string& name) {
 // existing directory is looked for whatever mkdir says, since on a read-only or foreign file
 // system it may report its refusal to create before the name's existence.
 long MakeDirectory(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 0;  // the usual case
   if (mkdir(path.c_str(), 0700) == 0) return 0;
   const int error = errno;
-  struct stat info {};
   if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 0;
   return error == EEXIST ? ENOTDIR : error;
 }
