@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "host/module.h"
 #include "platform/memory_file_system.h"
@@ -82,9 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // One module for the whole run, as a host keeps it loaded; its layers are emptied after every
   // input, so that nothing but the module's own state carries over to the next.
   static Layers* const l = new Layers;
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  std::string bytes(reinterpret_cast<const char*>(data), size);
   l->files.AddFile(kOutputName, bytes);
-  l->records.AddFile(kOutputName, bytes);
+  l->records.AddFile(kOutputName, std::move(bytes));
 
   const std::int32_t nodeA = HostItem(data, size, 2);
   const std::int32_t nodeB = HostItem(data, size, 3);

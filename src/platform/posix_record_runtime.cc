@@ -20,12 +20,14 @@ constexpr std::uint64_t kFirstBlockBytes = 16 * kRecordBytes;
 // One open file and the block of it that is held in memory.
 class PosixRecordRuntime::UnitFile {
  public:
-  explicit UnitFile(std::unique_ptr<RandomAccessFile> file)
+  // block holds kBlockBytes bytes; it is handed back by ReleaseBlock when the unit closes.
+  UnitFile(std::unique_ptr<RandomAccessFile> file, std::unique_ptr<unsigned char[]> block)
       : file_(std::move(file)),
         size_(file_->Size()),
-        // A file smaller than a block needs no more room than its own size.
-        capacity_(static_cast<std::size_t>(std::min(kBlockBytes, size_))),
-        block_(capacity_ > 0 ? new unsigned char[capacity_] : nullptr) {}
+        capacity_(static_cast<std::size_t>(kBlockBytes)),
+        block_(std::move(block)) {}
+
+  std::unique_ptr<unsigned char[]> ReleaseBlock() { return std::move(block_); }
 
   std::int64_t RecordCount() const { return static_cast<std::int64_t>(size_ / kRecordBytes); }
 
@@ -98,10 +100,18 @@ bool PosixRecordRuntime::Inquire(const std::string& name) { return files_.Exists
 
 void PosixRecordRuntime::Open(int unit, const std::string& name) {
   // Reopening a unit closes what was open on it first, as the runtime's open does.
-  units_.erase(unit);
+  Close(unit);
   int error = 0;
   std::unique_ptr<RandomAccessFile> file = files_.OpenForRead(name, &error);
-  units_[unit] = file ? std::make_unique<UnitFile>(std::move(file)) : nullptr;
+  if (!file) {
+    units_[unit] = nullptr;
+    return;
+  }
+  // One block buffer serves one open after another: a request opens the output file once, and
+  // a fresh quarter megabyte each time would be fresh pages to fault in each time.
+  std::unique_ptr<unsigned char[]> block = std::move(spareBlock_);
+  if (!block) block = std::make_unique_for_overwrite<unsigned char[]>(kBlockBytes);
+  units_[unit] = std::make_unique<UnitFile>(std::move(file), std::move(block));
 }
 
 int PosixRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned char* buffer) {
@@ -117,7 +127,12 @@ std::int64_t PosixRecordRuntime::RecordCount(int unit) {
   return found->second->RecordCount();
 }
 
-void PosixRecordRuntime::Close(int unit) { units_.erase(unit); }
+void PosixRecordRuntime::Close(int unit) {
+  const auto found = units_.find(unit);
+  if (found == units_.end()) return;
+  if (found->second && !spareBlock_) spareBlock_ = found->second->ReleaseBlock();
+  units_.erase(found);
+}
 
 bool PosixRecordRuntime::IsOpen(int unit) const {
   const auto found = units_.find(unit);

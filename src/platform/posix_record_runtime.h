@@ -5,8 +5,8 @@
 // read from the file in one piece, and serves the records inside it from memory. Blocks grow
 // while the reads go on where the last block ended (16 records, doubling up to kBlockRecords),
 // and start small again after a jump, so that picking a few values out of a large file costs
-// little more than their records. The block buffer is allocated once per open; reading
-// allocates nothing.
+// little more than their records. The block buffer is kept from one open to the
+// next; reading allocates nothing.
 #ifndef VIRU4DEDUZ_PLATFORM_POSIX_RECORD_RUNTIME_H_
 #define VIRU4DEDUZ_PLATFORM_POSIX_RECORD_RUNTIME_H_
 
@@ -47,6 +47,8 @@ class PosixRecordRuntime : public RecordRuntime {
   FileSystem& files_;
   // Units with an open in effect; a null entry is a unit whose open failed.
   std::map<int, std::unique_ptr<UnitFile>> units_;
+  // The block buffer of the last unit closed, for the next open.
+  std::unique_ptr<unsigned char[]> spareBlock_;
 };
 
 // The process-wide record runtime over DefaultFileSystem(), made on first use and destroyed when
