@@ -75,8 +75,7 @@ bool CountStoredCasesQuietly(const Table<std::int32_t, 1000>& caseStarts, std::i
                              std::int32_t& caseResultOrdinal,
                              const Table<std::int32_t, 1000>& legacyFullListStart,
                              std::int32_t fileVersion) {
-  const VersionLayout* layout = LayoutOf(fileVersion);
-  const bool legacyTables = layout != nullptr && layout->legacyBlockWords > 0;
+  const bool legacyTables = MarksStoredCases(fileVersion);
   caseResultOrdinal = 0;
   for (int i = 1; i <= kCountedCases; ++i) {
     const bool stored = legacyTables ? legacyFullListStart[i] != 0 : caseStarts[i] > 0;

@@ -15,9 +15,9 @@ namespace viru4deduz {
 // The degrees in one radian, as the single-precision constant the results have always used.
 constexpr float kDegreesPerRadian = 57.29578f;
 
-// The position of selectedCase among the load cases whose results the file stores. Below
-// version 1400 only the cases that legacyFullListStart marks are stored; from 1400 on, every
-// defined case. A count that passes case 1000 without meeting selectedCase stops with code 194
+// The position of selectedCase among the load cases whose results the file stores. In files
+// with a legacy block only the cases that legacyFullListStart marks are stored; in the others,
+// every defined case. A count that passes case 1000 without meeting selectedCase stops with code 194
 // and returns the count reached.
 void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
                       std::int32_t selectedCase, std::int32_t& caseResultOrdinal,

@@ -70,7 +70,7 @@ struct LoadCaseTables {
   }
 };
 
-// The arrays of the legacy block of files older than version 1400.
+// The arrays of the legacy block of the oldest files.
 struct LegacyArrays {
   Table<std::int32_t, 1000> stressListStart;     // LegacyStressListStart
   Table<std::int32_t, 1000> dispForceListStart;  // LegacyDispForceListStart

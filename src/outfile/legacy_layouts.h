@@ -13,7 +13,7 @@ void LegacyListSplit(OutputData& out, int blockWords);
 // Builds the current tables, in the 100-case layout, from the old code list and legacy arrays.
 void ConvertLegacyCaseLists(OutputData& out);
 
-// Widens the 100-case option layout of files older than version 1520 to 1000 cases.
+// Widens the 100-case option layout of the older files to 1000 cases.
 void ExpandCaseTables(OutputData& out);
 
 }  // namespace viru4deduz

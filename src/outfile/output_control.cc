@@ -61,7 +61,7 @@ void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& ex
   const VersionLayout* layout = LayoutOf(version);
   // Only the versions with case blocks give items 26 and 27 a meaning; an unknown code is
   // rejected below, whatever they hold.
-  if (layout != nullptr && !layout->caseBlocks) c.item[26] = c.item[27] = 0;
+  if (IgnoresCaseBlockItems(version)) c.item[26] = c.item[27] = 0;
   // A file is accepted by its version code alone: what its counts mean, negative ones included,
   // is decided where they are used.
   if (layout == nullptr) return fail();

@@ -40,4 +40,14 @@ const VersionLayout* LayoutOf(std::int32_t version) {
   return found != std::end(kLayouts) ? found : nullptr;
 }
 
+bool IgnoresCaseBlockItems(std::int32_t version) {
+  const VersionLayout* layout = LayoutOf(version);
+  return layout != nullptr && !layout->caseBlocks;
+}
+
+bool MarksStoredCases(std::int32_t version) {
+  const VersionLayout* layout = LayoutOf(version);
+  return layout != nullptr && layout->legacyBlockWords > 0;
+}
+
 }  // namespace viru4deduz

@@ -34,6 +34,14 @@ struct VersionLayout {
 // The layout of one of the 22 version codes the module reads; nullptr for any other code.
 const VersionLayout* LayoutOf(std::int32_t version);
 
+// Whether the version is one whose files have no case blocks, so that control items 26 and 27
+// are taken as 0 whatever they hold. An unknown code is rejected, and its items are left alone.
+bool IgnoresCaseBlockItems(std::int32_t version);
+
+// Whether the file's legacy block marks which cases have stored results, instead of storing
+// results for every defined case.
+bool MarksStoredCases(std::int32_t version);
+
 // Values of the results block's second section in one record.
 constexpr int ValuesPerRecord(const VersionLayout& layout) { return layout.packedResults ? 85 : 64; }
 

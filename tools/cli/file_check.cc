@@ -9,6 +9,7 @@
 #include "extract/extraction_driver.h"
 #include "extract/module_state.h"
 #include "outfile/output_control.h"
+#include "outfile/version_layout.h"
 #include "outfile/results_block.h"
 #include "quiet_env.h"
 #include "work_area.h"
@@ -43,9 +44,10 @@ class FailureList final : public ReadReporter {
   std::vector<std::string>& problems_;
 };
 
-// The control record as the module takes it: the case block items count from version 1440 on.
+// The control record as the module takes it: the case block items count only where the version
+// has case blocks.
 ControlData AsTheModuleReadsIt(ControlData control) {
-  if (control.fileVersion() < 1440) control.item[26] = control.item[27] = 0;
+  if (IgnoresCaseBlockItems(control.fileVersion())) control.item[26] = control.item[27] = 0;
   return control;
 }
 
@@ -89,7 +91,7 @@ bool CheckCounts(FileReport& report) {
   }
   bool plausible = true;
   for (int k : kCountItems) {
-    if (c.item[k] < 0 && (k != 26 || c.fileVersion() >= 1440)) {
+    if (c.item[k] < 0 && (k != 26 || !IgnoresCaseBlockItems(c.fileVersion()))) {
       report.problems.push_back("item " + std::to_string(k) + " (" + ControlItemName(k) + ") is " +
                                 std::to_string(c.item[k]) + ", and a count cannot be negative");
       plausible = false;
@@ -135,7 +137,7 @@ void CheckCaseLists(FileReport& report, const OutputData& out) {
   report.loadCases = markers;
   const ControlData& c = out.control;
   int stored = std::min(markers, kMaxCases);
-  if (c.fileVersion() < 1400) {
+  if (MarksStoredCases(c.fileVersion())) {
     stored = static_cast<int>(std::count_if(out.legacy.fullListStart.data(),
                                             out.legacy.fullListStart.data() + kMaxCases,
                                             [](std::int32_t start) { return start != 0; }));

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "outfile/record_readers.h"
+#include "outfile/version_layout.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -20,16 +21,6 @@ std::int64_t Mul(std::int64_t a, std::int64_t b) {
 }
 std::int64_t Records(std::int64_t items, int perRecord) {
   return items <= 0 ? 0 : Add(items, perRecord - 1) / perRecord;
-}
-
-// The hanger words of one hanger in the file: three parts in the versions that split the record.
-int FileHangerWords(std::int32_t version) {
-  switch (version) {
-    case 110: case 210: case 610: case 710:
-      return 37;
-    default:
-      return (version < 1400 ? 20 : version < 1530 ? 44 : 47) + 1 + 16;
-  }
 }
 
 class LayoutBuilder {
@@ -57,24 +48,21 @@ class LayoutBuilder {
 
 std::vector<RecordRange> ComputeLayout(const ControlData& c) {
   std::vector<RecordRange> ranges;
-  const std::int32_t v = c.fileVersion();
-  if (!IsAcceptedVersion(v)) return ranges;
+  const VersionLayout* layout = LayoutOf(c.fileVersion());
+  if (layout == nullptr) return ranges;
   LayoutBuilder parts(ranges);
   parts.At("control record", 1, 1, 1);
 
-  if (v < 1400) {
-    parts.Next("case lists (older layout)", v < 500 ? 210 : v < 1000 ? 460 : 2300, kWordsPerRecord);
+  if (layout->legacyBlockWords > 0) {
+    parts.Next("case lists (older layout)", layout->legacyBlockWords, kWordsPerRecord);
   } else {
-    const int codes = v < 1520 ? 3000 : kCodeTableSize;
-    const int cases = v < 1520 ? 100 : kCaseTableRows;
-    parts.Next("case codes", codes, kWordsPerRecord);
-    parts.Next("case factors and real options", codes + cases * kRealOptionColumns,
-               kDoublesPerRecord);
-    parts.Next("case options and factor decimals", cases * kOptionColumns + codes, kWordsPerRecord);
+    parts.Next("case codes", layout->codeWords, kWordsPerRecord);
+    parts.Next("case factors and real options", layout->realValues, kDoublesPerRecord);
+    parts.Next("case options and factor decimals", layout->optionWords, kWordsPerRecord);
   }
   parts.Next("case names", kNameTableChars, kNamesPerRecord);
-  if (v >= 1530) parts.Next("case extra table", kCaseTableRows, kWordsPerRecord);
-  if (v >= 1440 && c.caseBlockCount() > 0) {
+  if (layout->extraTable) parts.Next("case extra table", kCaseTableRows, kWordsPerRecord);
+  if (layout->caseBlocks && c.caseBlockCount() > 0) {
     parts.At("case blocks", c.caseBlockRecord(), Mul(8, c.caseBlockCount()), kWordsPerRecord);
   }
 
@@ -86,13 +74,12 @@ std::vector<RecordRange> ComputeLayout(const ControlData& c) {
   std::int64_t values = Mul(Mul(6, nodes), cases);
   if (entries >= 1) {
     sectionOne = Add(sectionOne, Mul(2, entries));
-    if (c.hangerCount() > 0) sectionOne = Add(sectionOne, Mul(FileHangerWords(v), c.hangerCount()));
-    values = Add(values, Mul(Mul(v >= 1530 ? 12 : 6, entries), cases));
+    if (c.hangerCount() > 0) sectionOne = Add(sectionOne, Mul(layout->hangerWords, c.hangerCount()));
+    values = Add(values, Mul(Mul(layout->loadValuesPerEntry, entries), cases));
   }
   parts.At("results: nodes, restraint entries, hangers", c.resultStartRecord(), sectionOne,
            kWordsPerRecord);
-  parts.Next("results: loads and displacements", values,
-             v < 1510 ? kPackedRealsPerRecord : kWordsPerRecord);
+  parts.Next("results: loads and displacements", values, ValuesPerRecord(*layout));
   return ranges;
 }
 

@@ -19,7 +19,8 @@ struct RecordRange {
 };
 
 // The parts in the order the readers take them; empty for a version the module does not read.
-// Items 26 and 27 (the case blocks) count from version 1440 on, as the module reads them.
+// Items 26 and 27 (the case blocks) count only where the version has case blocks, as the module
+// reads them.
 std::vector<RecordRange> ComputeLayout(const ControlData& control);
 
 }  // namespace viru4deduz::cli

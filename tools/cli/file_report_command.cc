@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "common/fixed_text.h"
+#include "outfile/version_layout.h"
 #include "component_rows.h"
 #include "exit_status.h"
 #include "file_check.h"
@@ -31,7 +32,7 @@ std::vector<std::pair<std::string, std::int64_t>> Counts(const ControlData& c) {
                                     c.resultCountC()},
           {"result cases", c.resultCaseCount()},
           {"skipped cases", c.skippedCaseCount()},
-          {"case blocks", c.fileVersion() >= 1440 ? c.caseBlockCount() : 0},
+          {"case blocks", IgnoresCaseBlockItems(c.fileVersion()) ? 0 : c.caseBlockCount()},
           {"elements", c.elementCount()}};
 }
 

@@ -5,17 +5,18 @@
 #include "common/fixed_text.h"
 #include "exit_status.h"
 #include "host/module.h"
+#include "outfile/version_layout.h"
 #include "windows1252.h"
 #include "work_area.h"
 
 namespace viru4deduz::cli {
 namespace {
 
-// Whether the file stores results for case k itself: from version 1400 on every defined case
-// has them; an older file's full list marks the cases that do.
+// Whether the file stores results for case k itself: a legacy block's full list marks the cases
+// that do; in other files every defined case has them.
 bool HasResultsOfItsOwn(const ModuleState& state, int k) {
   if (k < 1 || k > kMaxCases) return false;
-  return state.output.control.fileVersion() < 1400 ? state.output.legacy.fullListStart[k] != 0
+  return MarksStoredCases(state.output.control.fileVersion()) ? state.output.legacy.fullListStart[k] != 0
                                                     : state.driver.caseStarts[k] > 0;
 }
 

@@ -6,6 +6,7 @@
 #include "common/fixed_text.h"
 #include "extract/assembly.h"
 #include "extract/extraction_driver.h"
+#include "outfile/version_layout.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -78,7 +79,7 @@ std::int32_t JobSession::Ordinal(int k) {
 bool JobSession::HasStoredResults(int k) {
   // Past case 1000 no case is counted (the count would end in the fatal stop).
   if (k < 1 || k > kMaxCases) return false;
-  const bool listed = control().fileVersion() < 1400
+  const bool listed = MarksStoredCases(control().fileVersion())
                           ? state_->output.legacy.fullListStart[k] != 0
                           : state_->driver.caseStarts[k] > 0;
   if (!listed) return false;
