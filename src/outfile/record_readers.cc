@@ -51,6 +51,16 @@ bool RecordReaders::NextRecord(int unit, std::int32_t& record, unsigned char* bu
   return *status <= 0;  // a negative status (end of file) is not a failure
 }
 
+int RecordReaders::NextRecords(int unit, std::int32_t& record, std::int64_t count,
+                               unsigned char* into) {
+  const std::int64_t wanted = std::min<std::int64_t>(count, INT32_MAX - std::int64_t{record});
+  std::int64_t done = 0;
+  const int status = env_.records->ReadRecords(unit, std::int64_t{record} + 1, wanted, into, &done);
+  record += static_cast<std::int32_t>(done);
+  if (status > 0) ++record;  // the record that failed, as NextRecord names it
+  return status;
+}
+
 void RecordReaders::Fail(const ReadFailure& failure, bool setFlag) {
   if (reporter_ != nullptr) reporter_->Report(failure);
   STOPQ2(env_, failure.stopCode);
@@ -73,9 +83,23 @@ void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
     report(0, kCountTooLarge);
     return;
   }
-  // Word by word in effect; copied a record's remaining run at a time.
+  // Word by word in effect: whole records go straight into dest, the rest a record's remaining
+  // run at a time through the record buffer.
   for (int i = 0; i < count;) {
     if (cursor.position == kWordStreamUsedUp) {
+      const int whole = (count - i) / kWordsPerRecord;
+      if (whole > 0 && cursor.record < INT32_MAX) {
+        const std::int32_t before = cursor.record;
+        const int status = NextRecords(unit, cursor.record, whole,
+                                       reinterpret_cast<unsigned char*>(dest.data() + i));
+        io_.ioStatus = status;
+        if (status > 0) {
+          report(status, kRecordUnreadable);
+          return;
+        }
+        i += (cursor.record - before) * kWordsPerRecord;
+        continue;  // the last record is used up
+      }
       int status = 0;
       const bool ok = NextRecord(unit, cursor.record, io_.recordBuffer, &status);
       io_.ioStatus = status;
@@ -103,8 +127,21 @@ void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count
     Fail({kStopDoubleRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
+  constexpr int kDoublesInRecord = kDoubleStreamUsedUp - 1;
   for (int i = 0; i < count;) {
     if (cursor.position == kDoubleStreamUsedUp) {
+      const int whole = (count - i) / kDoublesInRecord;
+      if (whole > 0 && cursor.record < INT32_MAX) {
+        const std::int32_t before = cursor.record;
+        const int status = NextRecords(unit, cursor.record, whole,
+                                       reinterpret_cast<unsigned char*>(dest.data() + i));
+        if (status > 0) {
+          Fail({kStopDoubleRead, status, cursor.record, kRecordUnreadable}, true);
+          return;
+        }
+        i += (cursor.record - before) * kDoublesInRecord;
+        continue;
+      }
       int status = 0;
       if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
         Fail({kStopDoubleRead, status, cursor.record, kRecordUnreadable}, true);
@@ -129,6 +166,23 @@ void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<cha
   int taken = kRecordLength;  // every call begins on a newly read record
   for (int i = 0; i < count;) {
     if (taken == kRecordLength) {
+      // Whole records straight into dest, none of them the last record number (which the
+      // record by record read refuses after reading it).
+      const int whole = (count - i) / kRecordLength;
+      if (whole > 0 && record > INT32_MIN && record < INT32_MAX - 1) {
+        std::int32_t last = record - 1;  // the record read last, as NextRecords counts
+        const int status = NextRecords(
+            unit, last, std::min<std::int64_t>(whole, std::int64_t{INT32_MAX} - 1 - record),
+            reinterpret_cast<unsigned char*>(dest.data() + i));
+        const std::int32_t read = last - record + (status > 0 ? 0 : 1);
+        i += read * kRecordLength;
+        record += read;
+        if (status > 0) {
+          Fail({kStopTextRead, status, record, kRecordUnreadable}, false);
+          return;
+        }
+        continue;
+      }
       const int status = env_.records->ReadRecord(unit, record, io_.textBuffer);
       if (status > 0 || record == INT32_MAX) {
         Fail({kStopTextRead, status, record, kRecordUnreadable}, false);

@@ -103,6 +103,10 @@ class RecordReaders {
  private:
   // Reads the record after cursor.record into buf; false after reporting a failure.
   bool NextRecord(int unit, std::int32_t& record, unsigned char* buf, int* status);
+  // Up to count whole records after record straight into `into`, record advancing past each (to
+  // the failed one on failure). Returns the status: positive for a failure, else the last
+  // record's.
+  int NextRecords(int unit, std::int32_t& record, std::int64_t count, unsigned char* into);
   void Fail(const ReadFailure& failure, bool setFlag);
   // The two block readers: item `position` of the buffer, taken by take, up to usedUp a record.
   template <typename TakeItem>

@@ -121,6 +121,20 @@ int PosixRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned char*
   return found->second->ReadRecord(record, buffer);
 }
 
+int PosixRecordRuntime::ReadRecords(int unit, std::int64_t first, std::int64_t count,
+                                    unsigned char* buffer, std::int64_t* done) {
+  *done = 0;
+  const auto found = units_.find(unit);
+  if (count > 0 && (found == units_.end() || !found->second)) return kRecordUnitNotOpen;
+  if (count > 0 && buffer == nullptr) return kRecordReadError;
+  int status = 0;
+  for (; *done < count; ++*done) {
+    status = found->second->ReadRecord(first + *done, buffer + *done * kRecordLength);
+    if (status > 0) return status;
+  }
+  return status;
+}
+
 std::int64_t PosixRecordRuntime::RecordCount(int unit) {
   const auto found = units_.find(unit);
   if (found == units_.end() || !found->second) return -1;

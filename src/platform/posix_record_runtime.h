@@ -35,6 +35,8 @@ class PosixRecordRuntime : public RecordRuntime {
   bool Inquire(const std::string& name) override;
   void Open(int unit, const std::string& name) override;
   int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) override;
+  int ReadRecords(int unit, std::int64_t first, std::int64_t count, unsigned char* buffer,
+                  std::int64_t* done) override;
   std::int64_t RecordCount(int unit) override;
   void Close(int unit) override;
 

@@ -33,6 +33,21 @@ class RecordRuntime {
   // Reads record (1-based) of unit into buffer (kRecordLength bytes). Returns the status.
   virtual int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) = 0;
 
+  // Reads count records from record first on into buffer (count * kRecordLength bytes), as count
+  // ReadRecord calls in turn would: it stops at the first record whose status is positive and
+  // returns that status, or returns the last record's status (0, or negative for a record cut
+  // short) when all were read. *done receives the number of records read (the failed one not
+  // counted). One call instead of one per record, for the streams of whole records.
+  virtual int ReadRecords(int unit, std::int64_t first, std::int64_t count, unsigned char* buffer,
+                          std::int64_t* done) {
+    int status = 0;
+    for (*done = 0; *done < count; ++*done) {
+      status = ReadRecord(unit, first + *done, buffer + *done * kRecordLength);
+      if (status > 0) return status;
+    }
+    return status;
+  }
+
   // The number of whole records in the file open on unit, or -1 when it is not known (or nothing
   // is open). Lets a reader see, before it reads, whether the records it needs are there.
   virtual std::int64_t RecordCount(int unit) = 0;

@@ -126,6 +126,38 @@ int ScriptedRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned ch
   return reader_->ReadRecord(unit, record, buffer);
 }
 
+int ScriptedRecordRuntime::ReadRecords(int unit, std::int64_t first, std::int64_t count,
+                                       unsigned char* buffer, std::int64_t* done) {
+  *done = 0;
+  int status = 0;
+  while (*done < count) {
+    // The records before the next planned failure go to the reader in one call.
+    const auto planned = plannedFailures_.upper_bound(transferCount_);
+    std::int64_t run = count - *done;
+    if (planned != plannedFailures_.end()) {
+      run = std::min<std::int64_t>(run, static_cast<std::int64_t>(planned->first) - transferCount_ - 1);
+    }
+    unsigned char* const into = buffer + *done * kRecordLength;
+    if (run <= 0) {  // this transfer is the planned failure
+      status = ReadRecord(unit, first + *done, into);
+      if (status > 0) return status;
+      ++*done;
+      continue;
+    }
+    std::int64_t read = 0;
+    status = reader_->ReadRecords(unit, first + *done, run, into, &read);
+    // Every record the reader tried is a transfer, the one that failed included.
+    const std::int64_t tried = read + (status > 0 ? 1 : 0);
+    for (std::int64_t i = 0; i < tried; ++i) {
+      transfers.emplace_back(unit, first + *done + i);
+      if (transferCount_ < std::numeric_limits<int>::max()) ++transferCount_;
+    }
+    *done += read;
+    if (status > 0) return status;
+  }
+  return status;
+}
+
 std::int64_t ScriptedRecordRuntime::RecordCount(int unit) {
   return knowsRecordCount ? reader_->RecordCount(unit) : -1;
 }
