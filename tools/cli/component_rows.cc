@@ -21,12 +21,17 @@ Grid ComponentGrid(const ComponentNames& names) {
   return grid;
 }
 
-void AddComponentRow(Grid& grid, int caseNumber, int node, const std::array<float, 6>& values,
-                     const std::string& label) {
+std::vector<Cell> ComponentRow(int caseNumber, int node, const std::array<float, 6>& values,
+                               const std::string& label) {
   std::vector<Cell> row = {std::int64_t{caseNumber}, std::int64_t{node}};
   row.insert(row.end(), values.begin(), values.end());
   row.push_back(label);
-  grid.rows.push_back(std::move(row));
+  return row;
+}
+
+void AddComponentRow(Grid& grid, int caseNumber, int node, const std::array<float, 6>& values,
+                     const std::string& label) {
+  grid.rows.push_back(ComponentRow(caseNumber, node, values, label));
 }
 
 Json ComponentObject(const ComponentNames& names, int node, const std::array<float, 6>& values) {

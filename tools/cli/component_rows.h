@@ -18,6 +18,8 @@ constexpr ComponentNames kDisplacementComponents = {"DX", "DY", "DZ", "RX", "RY"
 
 // Columns CASE, NODE, the six components and LABEL.
 Grid ComponentGrid(const ComponentNames& names);
+std::vector<Cell> ComponentRow(int caseNumber, int node, const std::array<float, 6>& values,
+                               const std::string& label);
 void AddComponentRow(Grid& grid, int caseNumber, int node, const std::array<float, 6>& values,
                      const std::string& label);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <ostream>
+#include <utility>
 
 #include "windows1252.h"
 
@@ -38,20 +39,18 @@ std::string FormatFloat(float value) {
   return error == std::errc() ? std::string(text, end) : std::string("?");
 }
 
-void WriteTable(std::ostream& out, const Grid& grid) {
-  const std::size_t columns = grid.columns.size();
-  std::vector<std::vector<std::string>> texts;
-  std::vector<std::size_t> widths(columns, 0);
-  std::vector<bool> rightAligned(columns, false);
-  for (std::size_t c = 0; c < columns; ++c) widths[c] = Utf8Length(grid.columns[c]);
-  for (const auto& row : grid.rows) {
-    auto& line = texts.emplace_back();
-    for (std::size_t c = 0; c < columns && c < row.size(); ++c) {
-      line.push_back(CellText(row[c], "yes", "no"));
-      widths[c] = std::max(widths[c], Utf8Length(line.back()));
+void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows) {
+  const std::size_t count = columns.size();
+  std::vector<std::size_t> widths(count, 0);
+  std::vector<bool> rightAligned(count, false);
+  for (std::size_t c = 0; c < count; ++c) widths[c] = Utf8Length(columns[c]);
+  // First pass: the columns' widths and alignment.
+  rows([&](const std::vector<Cell>& row) {
+    for (std::size_t c = 0; c < count && c < row.size(); ++c) {
+      widths[c] = std::max(widths[c], Utf8Length(CellText(row[c], "yes", "no")));
       if (IsNumber(row[c])) rightAligned[c] = true;
     }
-  }
+  });
   auto writeLine = [&](const std::vector<std::string>& cells) {
     std::string line;
     for (std::size_t c = 0; c < cells.size(); ++c) {
@@ -62,32 +61,51 @@ void WriteTable(std::ostream& out, const Grid& grid) {
     line.erase(line.find_last_not_of(' ') + 1);  // no blanks after the last column
     out << line << '\n';
   };
-  writeLine(grid.columns);
-  for (const auto& line : texts) writeLine(line);
+  writeLine(columns);
+  // Second pass: the lines.
+  rows([&](const std::vector<Cell>& row) {
+    std::vector<std::string> cells;
+    for (std::size_t c = 0; c < count && c < row.size(); ++c) {
+      cells.push_back(CellText(row[c], "yes", "no"));
+    }
+    writeLine(cells);
+  });
 }
 
-void WriteCsv(std::ostream& out, const Grid& grid) {
+void WriteCsv(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows) {
   auto writeLine = [&](const std::vector<std::string>& cells) {
     for (std::size_t c = 0; c < cells.size(); ++c) out << (c > 0 ? "," : "") << CsvField(cells[c]);
     out << '\n';
   };
-  writeLine(grid.columns);
-  for (const auto& row : grid.rows) {
+  writeLine(columns);
+  rows([&](const std::vector<Cell>& row) {
     std::vector<std::string> cells;
     for (const Cell& cell : row) cells.push_back(CellText(cell, "true", "false"));
     writeLine(cells);
-  }
+  });
 }
 
-void WriteJson(std::ostream& out, const Json& document) {
+RowSource RowsOf(const Grid& grid) {
+  return [&grid](const RowSink& emit) {
+    for (const auto& row : grid.rows) emit(row);
+  };
+}
+
+void WriteTable(std::ostream& out, const Grid& grid) { WriteTable(out, grid.columns, RowsOf(grid)); }
+
+void WriteCsv(std::ostream& out, const Grid& grid) { WriteCsv(out, grid.columns, RowsOf(grid)); }
+
+std::string JsonText(const Json& value, int indent) {
   // Text that is not UTF-8 (it never should be: every text is converted) is replaced, not thrown.
-  std::string text = document.dump(2, ' ', false, nlohmann::detail::error_handler_t::replace);
+  std::string text = value.dump(indent, ' ', false, nlohmann::detail::error_handler_t::replace);
   // The writer escapes the controls below 0x20 but not DEL, which can only stand inside a string
   // (and never inside a UTF-8 sequence): escaped here, so that no control reaches a terminal.
   for (std::size_t at = text.find('\x7f'); at != std::string::npos; at = text.find('\x7f', at)) {
     text.replace(at, 1, "\\u007f");
   }
-  out << text << '\n';
+  return text;
 }
+
+void WriteJson(std::ostream& out, const Json& document) { out << JsonText(document, 2) << '\n'; }
 
 }  // namespace viru4deduz::cli

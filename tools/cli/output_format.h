@@ -5,6 +5,7 @@
 #define VIRU4DEDUZ_TOOLS_CLI_OUTPUT_FORMAT_H_
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <variant>
@@ -29,19 +30,31 @@ struct Grid {
   std::vector<std::vector<Cell>> rows;
 };
 
+// Rows given as they are made, so that output of any length holds one row at a time: a source
+// calls the sink once per row, and may be asked for its rows more than once.
+using RowSink = std::function<void(const std::vector<Cell>&)>;
+using RowSource = std::function<void(const RowSink&)>;
+RowSource RowsOf(const Grid& grid);
+
 // The shortest decimal text that reads back as value ("12", "-0.5729578", "3e+10", "nan").
 std::string FormatFloat(float value);
 
-// Columns separated by two blanks, a header line first; flags read "yes" or "no".
+// Columns separated by two blanks, a header line first; flags read "yes" or "no". The rows are
+// taken twice: once to measure the columns, once to write them.
 void WriteTable(std::ostream& out, const Grid& grid);
+void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows);
 
 // A header line, then one line per row (ended by a line feed, as Unix tools expect); fields are
 // quoted as RFC 4180 has it when they hold a comma, a quote or a line break. Flags read "true" or
 // "false".
 void WriteCsv(std::ostream& out, const Grid& grid);
+void WriteCsv(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows);
 
 // The document, indented by two, with a final line break.
 void WriteJson(std::ostream& out, const Json& document);
+
+// A value's text as WriteJson writes it, indented by indent (-1: on one line).
+std::string JsonText(const Json& value, int indent);
 
 }  // namespace viru4deduz::cli
 

@@ -1,5 +1,6 @@
 // viru4deduz supports JOB [--case K | --all-cases]: the loads at every restraint node, from one
 // read of the file for every node and case.
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -80,19 +81,41 @@ int RunSupports(const Invocation& inv) {
     return kExitNoRestraint;
   }
 
-  Grid grid = ComponentGrid(kLoadComponents);
-  Json cases = Json::array();
-  for (int k : list.cases) {
-    const std::string label = Windows1252ToUtf8(session.Label(k));
-    Json supports = Json::array();
-    for (const NodeLoads& at : session.LoadsAtSupports(k)) {
-      supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
-      AddComponentRow(grid, k, at.node, at.loads, label);
+  // The rows are written as they are made, a case at a time, so that the output of every case
+  // of a large job needs no more memory than one case's supports.
+  const auto eachCase = [&](const auto& withSupports) {
+    for (int k : list.cases) withSupports(k, Windows1252ToUtf8(session.Label(k)), session.LoadsAtSupports(k));
+  };
+  if (inv.format == Format::kJson) {
+    std::cout << "{\n  \"output_file\": " << JsonText(files->outputFile, -1) << ",\n  \"cases\": [";
+    bool first = true;
+    eachCase([&](int k, const std::string& label, const std::vector<NodeLoads>& loads) {
+      Json supports = Json::array();
+      for (const NodeLoads& at : loads) supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
+      const Json one = {{"case", k}, {"label", label}, {"supports", std::move(supports)}};
+      // The case as an element of the document's "cases", four blanks in.
+      std::string text = "\n" + JsonText(one, 2);
+      for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+        text.insert(at + 1, "    ");
+      }
+      std::cout << (first ? "" : ",") << text;
+      first = false;
+    });
+    std::cout << (first ? "]" : "\n  ]") << "\n}\n";
+  } else {
+    const RowSource rows = [&](const RowSink& emit) {
+      eachCase([&](int k, const std::string& label, const std::vector<NodeLoads>& loads) {
+        for (const NodeLoads& at : loads) emit(ComponentRow(k, at.node, at.loads, label));
+      });
+    };
+    const std::vector<std::string> columns = ComponentGrid(kLoadComponents).columns;
+    if (inv.format == Format::kCsv) {
+      WriteCsv(std::cout, columns, rows);
+    } else {
+      WriteTable(std::cout, columns, rows);
     }
-    cases.push_back({{"case", k}, {"label", label}, {"supports", supports}});
   }
-  const Json document = {{"output_file", files->outputFile}, {"cases", cases}};
-  WriteResult(inv.format, document, grid);
+  std::cout.flush();
   return kExitSuccess;
 }
 
