@@ -94,11 +94,14 @@ int RunSupports(const Invocation& inv) {
       for (const NodeLoads& at : loads) supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
       const Json one = {{"case", k}, {"label", label}, {"supports", std::move(supports)}};
       // The case as an element of the document's "cases", four blanks in.
-      std::string text = "\n" + JsonText(one, 2);
-      for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
-        text.insert(at + 1, "    ");
+      const std::string text = JsonText(one, 2);
+      std::string indented = first ? "\n    " : ",\n    ";
+      indented.reserve(text.size() + text.size() / 4);
+      for (char c : text) {
+        indented += c;
+        if (c == '\n') indented += "    ";
       }
-      std::cout << (first ? "" : ",") << text;
+      std::cout << indented;
       first = false;
     });
     std::cout << (first ? "]" : "\n  ]") << "\n}\n";
