@@ -25,6 +25,11 @@ void AddLoadGroups(std::span<const std::size_t> entries, std::span<const std::in
   }
 }
 
+// Rounds six sums to whole numbers, halves away from zero.
+void RoundLoads(float* sums) {
+  for (std::size_t m = 0; m < 6; ++m) sums[m] = RoundLoad(sums[m]);
+}
+
 // Counts of marked positions (a Fenwick tree): marking, counting below a position and finding the
 // k-th marked position each take a logarithmic number of steps.
 class PositionCounts {
@@ -71,15 +76,20 @@ void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
   }
 }
 
+bool CaseHasStoredResults(const Table<std::int32_t, 1000>& caseStarts, int k,
+                          const Table<std::int32_t, 1000>& legacyFullListStart,
+                          std::int32_t fileVersion) {
+  if (k < 1 || k > kCountedCases) return false;
+  return MarksStoredCases(fileVersion) ? legacyFullListStart[k] != 0 : caseStarts[k] > 0;
+}
+
 bool CountStoredCasesQuietly(const Table<std::int32_t, 1000>& caseStarts, std::int32_t selectedCase,
                              std::int32_t& caseResultOrdinal,
                              const Table<std::int32_t, 1000>& legacyFullListStart,
                              std::int32_t fileVersion) {
-  const bool legacyTables = MarksStoredCases(fileVersion);
   caseResultOrdinal = 0;
   for (int i = 1; i <= kCountedCases; ++i) {
-    const bool stored = legacyTables ? legacyFullListStart[i] != 0 : caseStarts[i] > 0;
-    if (stored) ++caseResultOrdinal;
+    if (CaseHasStoredResults(caseStarts, i, legacyFullListStart, fileVersion)) ++caseResultOrdinal;
     if (i == selectedCase) return true;
   }
   return false;
@@ -123,7 +133,7 @@ void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock) 
   for (std::size_t g = 0; g + 6 <= groups.size(); g += 6) {
     for (std::size_t m = 0; m < 6; ++m) resultBlock[m] += WordAsReal(groups[g + m]);
   }
-  for (std::size_t m = 0; m < 6; ++m) resultBlock[m] = RoundLoad(resultBlock[m]);
+  RoundLoads(resultBlock);
 }
 
 void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std::int32_t> loadSlice,
@@ -134,13 +144,8 @@ void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std:
     extractStatus = -1;
     return;
   }
-  std::vector<std::int32_t> groups;
-  groups.reserve(6 * order.size());
-  for (const std::size_t e : order) {
-    const auto group = loadSlice.subspan(e * kLoadGroupWords, 6);
-    groups.insert(groups.end(), group.begin(), group.end());
-  }
-  AddAndRoundLoads(groups, resultBlock);
+  AddLoadGroups(order, loadSlice, resultBlock);
+  RoundLoads(resultBlock);
   extractStatus = 0;
 }
 
@@ -191,7 +196,7 @@ std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std
 
     RestraintNodeLoads loads{nodes[entries[0]], {}};
     AddLoadGroups(run, loadSlice, loads.loads.data());
-    for (float& sum : loads.loads) sum = RoundLoad(sum);
+    RoundLoads(loads.loads.data());
     result.push_back(loads);
     for (const std::size_t e : entries) smaller.Mark(e);
     g = end;

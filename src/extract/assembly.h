@@ -24,6 +24,12 @@ void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
                       const Table<std::int32_t, 1000>& legacyFullListStart,
                       std::int32_t fileVersion);
 
+// Whether the file stores results of case k (1..1000) itself: a legacy block's full list marks
+// the cases that have them; in other files every defined case has them.
+bool CaseHasStoredResults(const Table<std::int32_t, 1000>& caseStarts, int k,
+                          const Table<std::int32_t, 1000>& legacyFullListStart,
+                          std::int32_t fileVersion);
+
 // The same count without the stop: false when the count passed case 1000 without meeting
 // selectedCase.
 bool CountStoredCasesQuietly(const Table<std::int32_t, 1000>& caseStarts, std::int32_t selectedCase,

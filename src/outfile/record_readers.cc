@@ -61,6 +61,39 @@ int RecordReaders::NextRecords(int unit, std::int32_t& record, std::int64_t coun
   return status;
 }
 
+int RecordReaders::CopyStream(int unit, StreamCursor& cursor, unsigned char* dest, int count,
+                              int itemSize, int usedUp, int* lastStatus) {
+  const int perRecord = usedUp - 1;
+  // Item by item in effect: whole records go straight into dest, the rest a record's remaining
+  // run at a time through the record buffer.
+  for (int i = 0; i < count;) {
+    if (cursor.position == usedUp) {
+      const int whole = (count - i) / perRecord;
+      if (whole > 0 && cursor.record < INT32_MAX) {
+        const std::int32_t before = cursor.record;
+        const int status =
+            NextRecords(unit, cursor.record, whole, dest + static_cast<std::size_t>(i) * itemSize);
+        *lastStatus = status;
+        if (status > 0) return status;
+        i += (cursor.record - before) * perRecord;
+        continue;  // the last record is used up
+      }
+      int status = 0;
+      const bool ok = NextRecord(unit, cursor.record, io_.recordBuffer, &status);
+      *lastStatus = status;
+      if (!ok) return status;
+      cursor.position = 1;
+    }
+    const int run = std::min(count - i, usedUp - cursor.position);
+    std::memcpy(dest + static_cast<std::size_t>(i) * itemSize,
+                io_.recordBuffer + (cursor.position - 1) * itemSize,
+                static_cast<std::size_t>(run) * itemSize);
+    i += run;
+    cursor.position += run;
+  }
+  return 0;
+}
+
 void RecordReaders::Fail(const ReadFailure& failure, bool setFlag) {
   if (reporter_ != nullptr) reporter_->Report(failure);
   STOPQ2(env_, failure.stopCode);
@@ -83,38 +116,9 @@ void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
     report(0, kCountTooLarge);
     return;
   }
-  // Word by word in effect: whole records go straight into dest, the rest a record's remaining
-  // run at a time through the record buffer.
-  for (int i = 0; i < count;) {
-    if (cursor.position == kWordStreamUsedUp) {
-      const int whole = (count - i) / kWordsPerRecord;
-      if (whole > 0 && cursor.record < INT32_MAX) {
-        const std::int32_t before = cursor.record;
-        const int status = NextRecords(unit, cursor.record, whole,
-                                       reinterpret_cast<unsigned char*>(dest.data() + i));
-        io_.ioStatus = status;
-        if (status > 0) {
-          report(status, kRecordUnreadable);
-          return;
-        }
-        i += (cursor.record - before) * kWordsPerRecord;
-        continue;  // the last record is used up
-      }
-      int status = 0;
-      const bool ok = NextRecord(unit, cursor.record, io_.recordBuffer, &status);
-      io_.ioStatus = status;
-      if (!ok) {
-        report(status, kRecordUnreadable);
-        return;
-      }
-      cursor.position = 1;
-    }
-    const int run = std::min(count - i, kWordStreamUsedUp - cursor.position);
-    std::memcpy(dest.data() + i, io_.recordBuffer + (cursor.position - 1) * 4,
-                static_cast<std::size_t>(run) * 4);
-    i += run;
-    cursor.position += run;
-  }
+  const int status = CopyStream(unit, cursor, reinterpret_cast<unsigned char*>(dest.data()),
+                                count, 4, kWordStreamUsedUp, &io_.ioStatus);
+  if (status > 0) report(status, kRecordUnreadable);
 }
 
 void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count,
@@ -127,34 +131,10 @@ void RecordReaders::ReadDoubleStream(std::span<double> dest, int unit, int count
     Fail({kStopDoubleRead, 0, cursor.record, kCountTooLarge}, true);
     return;
   }
-  constexpr int kDoublesInRecord = kDoubleStreamUsedUp - 1;
-  for (int i = 0; i < count;) {
-    if (cursor.position == kDoubleStreamUsedUp) {
-      const int whole = (count - i) / kDoublesInRecord;
-      if (whole > 0 && cursor.record < INT32_MAX) {
-        const std::int32_t before = cursor.record;
-        const int status = NextRecords(unit, cursor.record, whole,
-                                       reinterpret_cast<unsigned char*>(dest.data() + i));
-        if (status > 0) {
-          Fail({kStopDoubleRead, status, cursor.record, kRecordUnreadable}, true);
-          return;
-        }
-        i += (cursor.record - before) * kDoublesInRecord;
-        continue;
-      }
-      int status = 0;
-      if (!NextRecord(unit, cursor.record, io_.recordBuffer, &status)) {
-        Fail({kStopDoubleRead, status, cursor.record, kRecordUnreadable}, true);
-        return;
-      }
-      cursor.position = 1;
-    }
-    const int run = std::min(count - i, kDoubleStreamUsedUp - cursor.position);
-    std::memcpy(dest.data() + i, io_.recordBuffer + (cursor.position - 1) * 8,
-                static_cast<std::size_t>(run) * 8);
-    i += run;
-    cursor.position += run;
-  }
+  int lastStatus = 0;  // QREAD4's message tells of its own transfers only
+  const int status = CopyStream(unit, cursor, reinterpret_cast<unsigned char*>(dest.data()),
+                                count, 8, kDoubleStreamUsedUp, &lastStatus);
+  if (status > 0) Fail({kStopDoubleRead, status, cursor.record, kRecordUnreadable}, true);
 }
 
 void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<char> dest,

@@ -107,6 +107,11 @@ class RecordReaders {
   // the failed one on failure). Returns the status: positive for a failure, else the last
   // record's.
   int NextRecords(int unit, std::int32_t& record, std::int64_t count, unsigned char* into);
+  // count items of itemSize bytes of a stream whose cursor position names the next item (usedUp:
+  // the record is used up) into dest. Returns 0, or the status of the record that failed (the
+  // cursor then names it); *lastStatus receives each transfer's status.
+  int CopyStream(int unit, StreamCursor& cursor, unsigned char* dest, int count, int itemSize,
+                 int usedUp, int* lastStatus);
   void Fail(const ReadFailure& failure, bool setFlag);
   // The two block readers: item `position` of the buffer, taken by take, up to usedUp a record.
   template <typename TakeItem>

@@ -4,24 +4,12 @@
 
 #include "common/fixed_text.h"
 #include "exit_status.h"
+#include "extract/assembly.h"
 #include "host/module.h"
-#include "outfile/version_layout.h"
 #include "windows1252.h"
 #include "work_area.h"
 
 namespace viru4deduz::cli {
-namespace {
-
-// Whether the file stores results for case k itself: a legacy block's full list marks the cases
-// that do; in other files every defined case has them.
-bool HasResultsOfItsOwn(const ModuleState& state, int k) {
-  if (k < 1 || k > kMaxCases) return false;
-  return MarksStoredCases(state.output.control.fileVersion()) ? state.output.legacy.fullListStart[k] != 0
-                                                    : state.driver.caseStarts[k] > 0;
-}
-
-}  // namespace
-
 HostAnswer AskModule(Env& env, CliUserInterface& ui, const std::string& jobArgument,
                      const HostRequest& request) {
   Module module(env);
@@ -51,7 +39,9 @@ HostAnswer AskModule(Env& env, CliUserInterface& ui, const std::string& jobArgum
   const ModuleState& state = module.state();
   answer.caseWithoutResults = status == 1 && !answer.cancelled && state.driver.selectedCase > 0 &&
                               (state.io.ioErrorFlag & 1) == 0;
-  if (status != 1 && !HasResultsOfItsOwn(state, state.driver.selectedCase)) {
+  if (status != 1 &&
+      !CaseHasStoredResults(state.driver.caseStarts, state.driver.selectedCase,
+                            state.output.legacy.fullListStart, state.output.control.fileVersion())) {
     answer.status = 1;
     answer.caseWithoutResults = true;
   }

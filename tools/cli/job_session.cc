@@ -6,7 +6,6 @@
 #include "common/fixed_text.h"
 #include "extract/assembly.h"
 #include "extract/extraction_driver.h"
-#include "outfile/version_layout.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -78,11 +77,10 @@ std::int32_t JobSession::Ordinal(int k) {
 
 bool JobSession::HasStoredResults(int k) {
   // Past case 1000 no case is counted (the count would end in the fatal stop).
-  if (k < 1 || k > kMaxCases) return false;
-  const bool listed = MarksStoredCases(control().fileVersion())
-                          ? state_->output.legacy.fullListStart[k] != 0
-                          : state_->driver.caseStarts[k] > 0;
-  if (!listed) return false;
+  if (!CaseHasStoredResults(state_->driver.caseStarts, k, state_->output.legacy.fullListStart,
+                            control().fileVersion())) {
+    return false;
+  }
   const std::int32_t ordinal = Ordinal(k);
   return ordinal >= 1 && ordinal <= control().resultCaseCount();
 }

@@ -24,8 +24,7 @@ std::int64_t NeededWorkAreaWords(const ControlData& control) {
 }
 
 bool WorkAreaFits(const ControlData& control, std::int32_t words) {
-  const std::int64_t needed = NeededWorkAreaWords(control);
-  return needed >= 0 && needed <= words;
+  return ResultsFitWorkArea(control, words);  // the module's own room test
 }
 
 std::string WorkAreaTooSmallHint(const ControlData& control, std::int32_t words) {
