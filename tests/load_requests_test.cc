@@ -300,41 +300,5 @@ TEST(AssemblyTest, StoredCaseOrdinal) {
   EXPECT_EQ(*m.files.Find("x4chain."), "D4ODUDO.EXE 194\n");
 }
 
-// Random restraint lists with many equal node numbers: the module's sums equal those of a plain
-// transcription of the exchange sort, bit for bit.
-TEST(AssemblyTest, SumsFollowTheExchangeSortOrder) {
-  std::mt19937 random(20261206);
-  std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
-  for (int trial = 0; trial < 8; ++trial) {
-    writer::OutputJob job;
-    job.version = 1531;
-    job.nodes = {1, 2, 3, 4, 5};
-    const int entries = 1 + static_cast<int>(random() % 60);
-    for (int e = 0; e < entries; ++e) job.restraints.push_back({static_cast<std::int32_t>(1 + random() % 5), e});
-    job.resultCountB = entries;
-    job.codes = {-4, 1, -999};
-    job.loads.emplace_back();
-    for (int e = 0; e < entries; ++e) {
-      std::array<float, 12> group{};
-      for (float& v : group) v = value(random);
-      job.loads[0].push_back(group);
-    }
-    ScriptedModule m;
-    m.AddFile("/J/R._P", writer::WriteOutputFile(job));
-    for (std::int32_t node = 1; node <= 5; ++node) {
-      Request r("/J/R._P", 1, node, 0, 1);
-      r.RunOn(m.module);
-      const bool present = std::any_of(job.restraints.begin(), job.restraints.end(),
-                                       [&](const writer::RestraintEntry& e) { return e.node == node; });
-      ASSERT_EQ(r.status, present ? 0 : 2);
-      if (!present) continue;
-      const auto expected = ExpectedLoads(job, node, 0);
-      for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(r.res[k][0]), std::bit_cast<std::uint32_t>(expected[static_cast<std::size_t>(k)]));
-      }
-    }
-  }
-}
-
 }  // namespace
 }  // namespace viru4deduz::testing

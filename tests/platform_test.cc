@@ -153,37 +153,6 @@ TEST_F(PlatformPosixFileSystem, ReadsAtOffsetsAndCreatesTheExactName) {
   EXPECT_EQ(error, ENOENT);  // created by exact name only: there is no directory JOBS
 }
 
-TEST(PlatformMemoryFileSystem, SharesTheNameRulesAndRecordsWrites) {
-  MemoryFileSystem files;
-  files.AddFile("C:\\jobs\\pipe1._p", "abc");
-  EXPECT_TRUE(files.Exists("C:/JOBS/PIPE1._P"));
-  EXPECT_TRUE(files.Exists("c:\\Jobs\\"));
-  EXPECT_FALSE(files.Exists("C:\\jobs\\pipe1._p\\"));
-  EXPECT_FALSE(files.Exists("..\\pipe1._p"));
-  EXPECT_EQ(ReadAll(files, "c:\\jobs\\x\\..\\PIPE1._p"), "abc");
-  EXPECT_EQ(ReadAll(files, "C:\\jobs"), "error " + std::to_string(EISDIR));
-
-  int error = 0;
-  files.failCreate["x4chain.ME"] = EACCES;
-  EXPECT_EQ(files.CreateForWrite("x4chain.ME", &error), nullptr);
-  EXPECT_EQ(error, EACCES);
-  for (const char* text : {"first line\n", "second\n"}) {  // each creation empties the file
-    auto out = files.CreateForWrite("x4chain.", &error);
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(out->Append(text, std::strlen(text)), 0);
-  }
-  ASSERT_NE(files.Find("X4CHAIN."), nullptr);
-  EXPECT_EQ(*files.Find("X4CHAIN."), "second\n");
-  EXPECT_EQ(files.createdPaths, (std::vector<std::string>{"x4chain.", "x4chain."}));
-
-  files.failRead["C:/jobs/pipe1._p"] = EIO;
-  auto in = files.OpenForRead("C:\\JOBS\\PIPE1._P", &error);
-  ASSERT_NE(in, nullptr);
-  char byte;
-  EXPECT_EQ(in->Read(0, 1, &byte, &error), -1);
-  EXPECT_EQ(error, EIO);
-}
-
 // Runs body in a child process in a new session, whose standard error goes to a file.
 // With a terminal, the child takes the pseudo-terminal slave as its controlling terminal and
 // input is queued on it first. Returns the child's exit code; *stderrText gets what it wrote.
@@ -279,33 +248,6 @@ TEST(PlatformPosixUserInterface, AsksOnTheTerminal) {
       &errors, input.c_str());
   EXPECT_EQ(code, 0);
   EXPECT_EQ(errors, "Sorry, you can not use [OK] until a load case is selected.\n");
-}
-
-TEST(PlatformScriptedUserInterface, ListDialogFollowsTheScriptAcrossCalls) {
-  ScriptedUserInterface ui;
-  RefuseNoSelection handler(ui);
-  const char* entries[] = {"CASE 3 (OPE) W+T1+P1", "CASE 4 (SUS) W+P1"};
-  ui.listActions = {ScriptedUserInterface::Ok(-1), ScriptedUserInterface::Ok(1),
-                    ScriptedUserInterface::Cancel(), ScriptedUserInterface::Fail()};
-  EXPECT_EQ(ui.RunListDialog("Load Case Selection", entries, 2, handler), kListDialogOk);
-  EXPECT_EQ(handler.calls, (std::vector<int>{-1, 1}));
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].type, 0x10u);
-  EXPECT_EQ(ui.RunListDialog("T", entries, 2, handler), kListDialogCancel);
-  EXPECT_EQ(ui.RunListDialog("T", entries, 2, handler), kListDialogFailed);
-  EXPECT_EQ(ui.RunListDialog("T", nullptr, 0, handler), kListDialogCancel);  // script exhausted
-  ASSERT_EQ(ui.listDialogs.size(), 4u);
-  EXPECT_EQ(ui.listDialogs[0].entries[1], "CASE 4 (SUS) W+P1");
-
-  char path[8] = "";
-  ui.fileAnswers = {std::string("C:\\A.X4"), std::nullopt, std::string("C:\\LONG.X4")};
-  EXPECT_TRUE(ui.ChooseFile("f||", 0x22180C, path, sizeof path));
-  EXPECT_STREQ(path, "C:\\A.X4");
-  EXPECT_FALSE(ui.ChooseFile("f||", 0, path, sizeof path));
-  EXPECT_FALSE(ui.ChooseFile("f||", 0, path, sizeof path));  // does not fit
-  EXPECT_FALSE(ui.ChooseFile("f||", 0, path, sizeof path));  // no answers left
-  ASSERT_EQ(ui.fileDialogs.size(), 4u);
-  EXPECT_EQ(ui.fileDialogs[0].flags, 0x22180CUL);
 }
 
 }  // namespace
