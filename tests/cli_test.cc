@@ -312,6 +312,8 @@ TEST_F(CliTest, InspectShowsControlCharactersOfTheControlTextAsEscapes) {
 TEST_F(CliTest, ExitStatusesAndMessages) {
   const std::string job = AddJob("rich", RichJob(1530));
   WriteFile(dir_ / "future._p", writer::WriteControlRecord(9999));
+  const std::string whole = writer::WriteOutputFile(RichJob(1530));
+  WriteFile(dir_ / "cut._p", whole.substr(0, whole.size() - 256));  // the last loads are missing
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -327,6 +329,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {{"displacements", job, "--node", "20", "--case", "4"}, 1, "load case 4 has no results in the output file"},
       {{"supports", job, "--case", "9"}, 1, "load case 9 has no results in the output file"},
       {{"cases", dir_ / "future.x4"}, 1, "No output available for this TALVOR job."},
+      {{"supports", dir_ / "cut.x4", "--all-cases"}, 1, "No output available for this TALVOR job."},
+      {{"loads", dir_ / "cut.x4", "--node", "20", "--case", "1"}, 1, "No output available for this TALVOR job."},
       {{"loads", job, "--node", "30", "--case", "1"}, 2, "No restraint found with this node number."},
       {{"loads", job, "--node", "20"}, 64, "use --case K"},
       {{"supports", job}, 64, "use --case K or --all-cases"},

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "extract/module_state.h"
 #include "host/module.h"
 #include "platform/memory_file_system.h"
 #include "platform/scripted_archive.h"

@@ -182,6 +182,16 @@ std::int64_t ElementLayoutWords(const ControlData& c) {
   return MulAdd(perElement, c.elementCount(), 0);
 }
 
+std::int64_t NeededWorkAreaWords(const ControlData& c) {
+  const std::int64_t caseBlocks = 8 * static_cast<std::int64_t>(c.caseBlockCount());
+  const std::int64_t restraint = RestraintLayoutWords(c);
+  const std::int64_t element = ElementLayoutWords(c);
+  if (caseBlocks < 0 || restraint < 0 || element < 0) return -1;
+  std::int64_t words = 0;
+  if (__builtin_add_overflow(caseBlocks, std::max(restraint, element), &words)) return -1;
+  return words;
+}
+
 bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount) {
   const std::int64_t n = c.nodeCount();
   const std::int64_t r = RestraintEntries(c);
@@ -194,6 +204,25 @@ bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount) {
       std::int64_t{24} * c.elementSetCountA() + 30 + std::int64_t{84} * c.elementSetCountB();
   const bool elementLayoutTooLarge = Exceeds(0, perElement, c.elementCount(), room);
   return !restraintLayoutTooLarge && !elementLayoutTooLarge;
+}
+
+bool RequestFitsWorkArea(const ControlData& c, std::int32_t workWordCount) {
+  // The room test takes the counts as the control record gives them, so a negative count makes
+  // its layout smaller and may let a job pass that would not otherwise.
+  if (!ResultsFitWorkArea(c, workWordCount)) return false;
+  // The regions. A negative count reads nothing, so its region is laid out empty: a region of
+  // negative size would put the next one before the work area, and a product of two negative
+  // counts would ask for words that no count gives. Laid out so, the regions can need more
+  // words than the room test counted; a job whose regions then do not fit is treated as one
+  // that does not fit.
+  const std::int64_t n = std::max(c.nodeCount(), 0);
+  const std::int64_t r = std::max<std::int64_t>(RestraintEntries(c), 0);
+  const std::int64_t hangers = std::max(c.hangerCount(), 0);
+  const std::int64_t cases = std::max(c.resultCaseCount(), 0);
+  const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(std::max(c.caseBlockCount(), 0));
+  const std::int64_t laidOut =
+      MulAdd(6, MulAdd(n, cases, 0), MulAdd(12, MulAdd(r, cases, 0), caseBlockWords + n + 2 * r + 64 * hangers));
+  return laidOut >= 0 && laidOut <= std::max(workWordCount, 0);
 }
 
 void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
@@ -228,9 +257,8 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
 
   auto finish = [&] { env.records->Close(d.outputUnit); };
 
-  char spelledName[kJobPathWidth];
-  SpellAsGiven(d.outputFileName, jobPathSpelling, length, spelledName);
-  ReadOutputControl(readers, m.output, d.extractStatus, d.outputUnit, spelledName, 0);
+  SpellAsGiven(d.outputFileName, jobPathSpelling, length, d.outputFileOpened);
+  ReadOutputControl(readers, m.output, d.extractStatus, d.outputUnit, d.outputFileOpened, 0);
   if (d.extractStatus & 1) return finish();
   status = 2;
 
@@ -272,24 +300,14 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   }
   d.stage = DriverStage::kCaseChosen;
 
-  // Room: nothing is read unless the job's results fit. The test takes the counts as the
-  // control record gives them, so a negative count makes its layout smaller and may let a job
-  // pass that would not otherwise.
-  if (!ResultsFitWorkArea(c, workWordCount)) return finish();
+  // Room: nothing is read unless the job's results fit.
+  if (!RequestFitsWorkArea(c, workWordCount)) return finish();
 
-  // The regions. A negative count reads nothing, so its region is laid out empty: a region of
-  // negative size would put the next one before the work area, and a product of two negative
-  // counts would ask for words that no count gives. Laid out so, the regions can need more
-  // words than the room test counted; a job whose regions then do not fit is treated as one
-  // that does not fit.
   const std::int64_t n = std::max(c.nodeCount(), 0);
   const std::int64_t r = std::max<std::int64_t>(RestraintEntries(c), 0);
   const std::int64_t hangers = std::max(c.hangerCount(), 0);
   const std::int64_t cases = std::max(c.resultCaseCount(), 0);
   const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(std::max(c.caseBlockCount(), 0));
-  const std::int64_t laidOut =
-      MulAdd(6, MulAdd(n, cases, 0), MulAdd(12, MulAdd(r, cases, 0), caseBlockWords + n + 2 * r + 64 * hangers));
-  if (laidOut < 0 || laidOut > std::max(workWordCount, 0)) return finish();
 
   d.restraintEntryCount = static_cast<std::int32_t>(r);
   WorkAreaRegions& g = d.regions;

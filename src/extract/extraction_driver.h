@@ -32,10 +32,16 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
 // taken as the control record gives them, negative ones included, and the test is exact.
 bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount);
 
+// Whether a request goes on to read the job's results: the room test above, and the regions,
+// laid out with every negative count taken as 0, within the work area.
+bool RequestFitsWorkArea(const ControlData& c, std::int32_t workWordCount);
+
 // Words the job's results need after the case blocks (restraint layout), and the element layout;
 // -1 when a count is negative or the figure does not fit in 64 bits.
 std::int64_t RestraintLayoutWords(const ControlData& c);
 std::int64_t ElementLayoutWords(const ControlData& c);
+// Words a request needs: the case blocks and the larger of the two layouts; -1 as above.
+std::int64_t NeededWorkAreaWords(const ControlData& c);
 
 }  // namespace viru4deduz
 

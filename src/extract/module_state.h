@@ -36,6 +36,7 @@ struct DriverState {
   std::int32_t outputUnit = 0;
   char outputSuffix[3] = {};
   char outputFileName[kJobPathWidth] = {};
+  char outputFileOpened[kJobPathWidth] = {};  // the name as the output file was opened
   Table<std::int32_t, kMaxCases> caseStarts;  // CaseStartTable
   std::int32_t caseCount = 0;
   Table<char, kLabelEntries * kCaseLabelWidth> labels;  // LoadCaseLabelTable, end to end

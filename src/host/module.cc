@@ -6,20 +6,19 @@
 #include <vector>
 
 #include "common/ascii_case.h"
-#include "extract/extraction_driver.h"
 #include "platform/paths.h"
 #include "settings/talvor_registry.h"
 
 namespace viru4deduz {
 namespace {
 
-constexpr std::size_t kPathBuffer = kJobPathWidth;  // the path and its NUL
+constexpr std::size_t kPathBuffer = kJobPathFieldWidth;  // the path and its NUL
 constexpr std::size_t kDialogPathBuffer = 4096;
 
 }  // namespace
 
 Module::Module(const Env& env)
-    : env_(env), defaultUi_(env.ui), state_(std::make_unique<ModuleState>()) {}
+    : env_(env), defaultUi_(env.ui), reader_(env_) {}
 
 bool Module::InsideRequestOnThisThread() const {
   return requestThread_.load() == std::this_thread::get_id();
@@ -118,7 +117,18 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
   // A size below one word gives no words, and the room test then ends the request. A failed
   // allocation leaves GetLoads as std::bad_alloc.
   std::unique_ptr<std::int32_t[]> workArea;
-  const WorkAreaSource workAreaSource = [&] {
+  HostRequest request;
+  request.jobPath = local;
+  request.jobPathLength = length;
+  request.jobPathSpelling = spelling.c_str();
+  request.extractMode = *extractMode;
+  request.node = node;
+  request.loadCase = loadCase;
+  request.caseLabel = caseLabel;
+  request.resultBlock = resultBlock.data();
+  request.resultSetCount = resultSetCount;
+  request.workWordCount = workWordCount;
+  request.workArea = [&] {
     if (!workArea) {
       workArea = std::make_unique_for_overwrite<std::int32_t[]>(
           static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
@@ -126,26 +136,34 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
     return workArea.get();
   };
 
-  int caseRequestFlag = 0;
   *status = 1;
   env_.archive->Expand(local);
-  RunExtraction(*state_, env_, workAreaSource, workWordCount, local, kJobPathWidth, length, node,
-                resultBlock.data(), *status, caseRequestFlag, *extractMode, resultSetCount,
-                *loadCase, caseLabel, kCaseLabelWidth, spelling.c_str());
+  const JobOutcome outcome = reader_.Request(request);
   env_.archive->Pack(local);
 
-  if (*status == 1) {
-    env_.ui->ShowMessage(kNoOutputMessage, kMessageCaption, kMessageBoxIconStop);
-  } else if (*status == 2) {
-    env_.ui->ShowMessage(kNoRestraintMessage, kMessageCaption, kMessageBoxIconStop);
-  } else if (caseRequestFlag == 0) {
-    float* const components[6] = {res1, res2, res3, res4, res5, res6};
-    for (int set = 0; set < resultSetCount; ++set) {
-      for (int k = 0; k < 6; ++k) components[k][set] = resultBlock[static_cast<std::size_t>(6 * set + k)];
+  switch (outcome) {
+    case JobOutcome::kResults: {
+      float* const components[6] = {res1, res2, res3, res4, res5, res6};
+      for (int set = 0; set < resultSetCount; ++set) {
+        for (int k = 0; k < 6; ++k) components[k][set] = resultBlock[static_cast<std::size_t>(6 * set + k)];
+      }
+      std::memcpy(jobPath, path.c_str(), path.size() + 1);
+      *status = 0;
+      break;
     }
-    std::memcpy(jobPath, path.c_str(), path.size() + 1);
-  } else {
-    *status = 1;  // the user cancelled the load case selection: no message
+    case JobOutcome::kCancelled:
+      *status = 1;  // the user cancelled the load case selection: no message
+      break;
+    case JobOutcome::kNoOutput:
+    case JobOutcome::kReadFailed:
+      *status = 1;
+      env_.ui->ShowMessage(kNoOutputMessage, kMessageCaption, kMessageBoxIconStop);
+      break;
+    case JobOutcome::kWorkAreaTooSmall:
+    case JobOutcome::kNoRestraint:
+      *status = 2;
+      env_.ui->ShowMessage(kNoRestraintMessage, kMessageCaption, kMessageBoxIconStop);
+      break;
   }
 }
 

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <thread>
 
-#include "common/message_caption.h"
-#include "extract/module_state.h"
+#include "common/messages.h"
 #include "host/unit_transfer_table.h"
+#include "job/job_reader.h"
 #include "platform/env.h"
 
 namespace viru4deduz {
@@ -20,8 +20,6 @@ namespace viru4deduz {
 constexpr char kJobFileFilter[] = "Piping (*.X4)|*.X4|Piping (pre-5.0, *._P)|*._P||";
 constexpr unsigned long kJobFileDialogFlags = 0x22180C;
 
-constexpr char kNoOutputMessage[] = "No output available for this TALVOR job.";
-constexpr char kNoRestraintMessage[] = "No restraint found with this node number.";
 
 class Module {
  public:
@@ -42,7 +40,7 @@ class Module {
   void TransferUnit(std::int32_t kind, float factor, const char* label);
 
   Env& env() { return env_; }
-  ModuleState& state() { return *state_; }
+  ModuleState& state() { return reader_.state(); }
   UnitTransferTable& units() { return units_; }
 
  private:
@@ -56,7 +54,7 @@ class Module {
   UserInterface* pendingUi_ = nullptr;            // installed from inside a request
   Env env_;
   UserInterface* defaultUi_;
-  std::unique_ptr<ModuleState> state_;
+  JobReader reader_;  // over env_, whose user interface a host may change
   UnitTransferTable units_;
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/message_caption.h"
+#include "common/messages.h"
 
 namespace viru4deduz {
 namespace {

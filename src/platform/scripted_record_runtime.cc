@@ -26,22 +26,30 @@ bool SameName(const std::string& a, const std::string& b, bool ignoreCase) {
          });
 }
 
-// An open in-memory file; it shares the bytes, so replacing the file does not pull them away.
+// A file's bytes: either held by the runtime (and shared with the units open on it, so that
+// replacing the file does not pull them away) or the caller's, read where they are.
+struct FileBytes {
+  std::shared_ptr<const std::string> owned;  // null for the caller's bytes
+  std::string_view bytes;
+};
+
+// An open in-memory file.
 class MemoryFile : public RandomAccessFile {
  public:
-  explicit MemoryFile(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+  explicit MemoryFile(FileBytes bytes) : bytes_(std::move(bytes)) {}
 
-  std::uint64_t Size() const override { return bytes_->size(); }
+  std::uint64_t Size() const override { return bytes_.bytes.size(); }
 
   long long Read(std::uint64_t offset, std::size_t n, void* buf, int* /*error*/) override {
-    if (offset >= bytes_->size()) return 0;
-    const std::size_t count = std::min<std::size_t>(n, bytes_->size() - offset);
-    std::memcpy(buf, bytes_->data() + offset, count);
+    const std::string_view bytes = bytes_.bytes;
+    if (offset >= bytes.size()) return 0;
+    const std::size_t count = std::min<std::size_t>(n, bytes.size() - offset);
+    std::memcpy(buf, bytes.data() + offset, count);
     return static_cast<long long>(count);
   }
 
  private:
-  std::shared_ptr<const std::string> bytes_;
+  FileBytes bytes_;
 };
 
 }  // namespace
@@ -52,7 +60,13 @@ class ScriptedRecordRuntime::MemoryFiles : public FileSystem {
   explicit MemoryFiles(const std::set<std::string>& failOpen) : failOpen_(failOpen) {}
 
   void Add(std::string name, std::string bytes) {
-    files_[std::move(name)] = std::make_shared<const std::string>(std::move(bytes));
+    auto owned = std::make_shared<const std::string>(std::move(bytes));
+    const std::string_view view = *owned;
+    files_[std::move(name)] = FileBytes{std::move(owned), view};
+  }
+
+  void AddView(std::string name, std::string_view bytes) {
+    files_[std::move(name)] = FileBytes{nullptr, bytes};
   }
 
   bool Exists(const std::string& path) override { return Find(path) != files_.end(); }
@@ -72,7 +86,7 @@ class ScriptedRecordRuntime::MemoryFiles : public FileSystem {
   std::string ErrorText(int error) override { return std::generic_category().message(error); }
 
  private:
-  using FileMap = std::map<std::string, std::shared_ptr<const std::string>>;
+  using FileMap = std::map<std::string, FileBytes>;
 
   FileMap::const_iterator Find(const std::string& path) const {
     for (bool ignoreCase : {false, true}) {
@@ -100,6 +114,10 @@ ScriptedRecordRuntime::~ScriptedRecordRuntime() = default;
 
 void ScriptedRecordRuntime::AddFile(std::string name, std::string bytes) {
   files_->Add(std::move(name), std::move(bytes));
+}
+
+void ScriptedRecordRuntime::AddFileView(std::string name, std::string_view bytes) {
+  files_->AddView(std::move(name), bytes);
 }
 
 void ScriptedRecordRuntime::FailTransfer(int k, int status) { plannedFailures_[k] = status; }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,11 @@ class ScriptedRecordRuntime : public RecordRuntime {
   // case; '\' and '/' are the same separator. A unit already open on a replaced file keeps
   // reading the old contents.
   void AddFile(std::string name, std::string bytes);
+
+  // Adds (or replaces) a file whose bytes are not copied: they are read where they are. The
+  // caller keeps them there, unchanged, until the file has been replaced and no unit is open on
+  // it any more. For inputs too large to copy once per use, such as a fuzzer's.
+  void AddFileView(std::string name, std::string_view bytes);
 
   // Makes the k-th transfer (1-based, counted since construction or the last ResetCounts) return
   // status instead of reading; the buffer is left untouched. Meant for positive statuses.

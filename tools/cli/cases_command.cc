@@ -4,8 +4,8 @@
 #include "component_rows.h"
 #include "exit_status.h"
 #include "job_files.h"
-#include "job_session.h"
-#include "session_status.h"
+#include "job/job_reader.h"
+#include "outcome_status.h"
 #include "windows1252.h"
 
 namespace viru4deduz::cli {
@@ -15,8 +15,8 @@ int RunCases(const Invocation& inv) {
   if (!files) return kExitNoResult;
   CliUserInterface ui;
   Env env = CliEnv(ui);
-  JobSession session(env);
-  if (const int status = ExitStatusOf(session.ReadCases(files->modulePath), session, 0)) {
+  JobReader session(env);
+  if (const int status = ExitStatusOf(session.Open(files->modulePath, files->spelledPath))) {
     return status;
   }
 
@@ -30,8 +30,8 @@ int RunCases(const Invocation& inv) {
     cases.push_back({{"case", k}, {"label", label}, {"skipped", skipped}, {"results", results}});
   }
   const Json document = {{"output_file", files->outputFile},
-                         {"version", session.control().fileVersion()},
-                         {"skipped_cases", session.control().skippedCaseCount()},
+                         {"version", session.version()},
+                         {"skipped_cases", session.skippedCaseCount()},
                          {"cases", cases}};
   WriteResult(inv.format, document, grid);
   return kExitSuccess;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/module.h"
+#include "common/messages.h"
 #include "windows1252.h"
 
 namespace viru4deduz::cli {

@@ -1,10 +1,10 @@
-// viru4deduz displacements JOB --node A [--node B] [--case K]: one GetLoads call with extraction
-// mode 2. A node the file has no displacements for reads zeros, as in a host.
+// viru4deduz displacements JOB --node A [--node B] [--case K]: one request with extraction mode 2,
+// as GetLoads makes it. A node the file has no displacements for reads zeros, as in a host.
 #include "case_choice.h"
 #include "commands.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "host_request.h"
+#include "case_request.h"
 #include "job_files.h"
 
 namespace viru4deduz::cli {
@@ -21,8 +21,8 @@ int RunDisplacements(const Invocation& inv) {
   // With one node given, the request asks for it twice and the second set is not shown.
   const int nodeA = inv.nodes.front();
   const int nodeB = inv.nodes.back();
-  const HostAnswer answer = AskModule(env, ui, inv.job, {2, {nodeA, nodeB}, inv.caseNumber});
-  if (const int status = ExitStatusOf(answer)) return status;
+  CaseAnswer answer;
+  if (const int status = AskForCase(env, *files, {2, {nodeA, nodeB}, inv.caseNumber}, answer)) return status;
 
   Json nodes = Json::array();
   Grid grid = ComponentGrid(kDisplacementComponents);

@@ -4,32 +4,22 @@
 #include <system_error>
 
 #include "cli_user_interface.h"
-#include "extract/module_state.h"
+#include "common/ascii_case.h"
+#include "job/job_reader.h"
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/posix_file_system.h"
 
 namespace viru4deduz::cli {
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& ch : text) {
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  }
-  return text;
-}
-
-}  // namespace
-
 std::optional<JobFiles> ResolveJob(const std::string& argument) {
   // The module's buffers hold 255 characters and a NUL.
-  if (argument.empty() || argument.size() >= static_cast<std::size_t>(kJobPathWidth) ||
+  if (argument.empty() || argument.size() >= static_cast<std::size_t>(kJobPathFieldWidth) ||
       argument.find('\0') != std::string::npos) {
     PrintError(argument.empty() ? "JOB is empty"
                                 : "JOB is longer than the module's 255 characters: " + argument);
     return std::nullopt;
   }
-  char path[kJobPathWidth] = {};
+  char path[kJobPathFieldWidth] = {};
   argument.copy(path, argument.size());
   PathRemoveExtensionA(path);
   PathAddExtensionA(path, sizeof path, "._p");
@@ -40,7 +30,8 @@ std::optional<JobFiles> ResolveJob(const std::string& argument) {
 
   JobFiles files;
   files.argument = argument;
-  files.modulePath = Upper(path);
+  files.spelledPath = path;
+  files.modulePath = AsciiUpper(path);
   files.outputName = files.modulePath;
   if (files.outputName.size() >= 3) {
     files.outputName.replace(files.outputName.size() - 3, 3,

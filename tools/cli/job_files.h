@@ -13,6 +13,7 @@ namespace viru4deduz::cli {
 
 struct JobFiles {
   std::string argument;    // JOB as given: what the CLI passes to GetLoads
+  std::string spelledPath; // the "._p" path as JOB spells it
   std::string modulePath;  // the upper-cased "._P" path a request works on
   std::string outputName;  // the output file's name as the request derives it
   std::string outputFile;  // where that file lies on disk, as an absolute path

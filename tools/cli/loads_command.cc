@@ -1,9 +1,10 @@
-// viru4deduz loads JOB --node N [--case K]: one GetLoads call with extraction mode 1.
+// viru4deduz loads JOB --node N [--case K]: one request with extraction mode 1, as GetLoads
+// makes it.
 #include "case_choice.h"
 #include "commands.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "host_request.h"
+#include "case_request.h"
 #include "job_files.h"
 
 namespace viru4deduz::cli {
@@ -18,8 +19,8 @@ int RunLoads(const Invocation& inv) {
   CliUserInterface ui;
   Env env = CliEnv(ui);
   const int node = inv.nodes.front();
-  const HostAnswer answer = AskModule(env, ui, inv.job, {1, {node, node}, inv.caseNumber});
-  if (const int status = ExitStatusOf(answer)) return status;
+  CaseAnswer answer;
+  if (const int status = AskForCase(env, *files, {1, {node, node}, inv.caseNumber}, answer)) return status;
 
   Json document = {{"output_file", files->outputFile},
                    {"case", answer.loadCase},

@@ -1,5 +1,5 @@
-// viru4deduz supports JOB [--case K | --all-cases]: the loads at every restraint node, from one
-// read of the file for every node and case.
+// viru4deduz supports JOB [--case K | --all-cases]: the loads at every restraint node, read a
+// case at a time: the restraint node list once, then each case's loads where the file keeps them.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,12 +9,11 @@
 #include "commands.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "host/module.h"
+#include "common/messages.h"
+#include "job/job_reader.h"
 #include "job_files.h"
-#include "job_session.h"
-#include "session_status.h"
+#include "outcome_status.h"
 #include "windows1252.h"
-#include "work_area.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -25,7 +24,7 @@ struct CaseList {
   int status = kExitSuccess;
 };
 
-CaseList CasesToReport(const Invocation& inv, JobSession& session, CliUserInterface& ui) {
+CaseList CasesToReport(const Invocation& inv, JobReader& session, CliUserInterface& ui) {
   CaseList list;
   if (inv.allCases) {
     for (int k = 1; k <= session.caseCount(); ++k) {
@@ -48,9 +47,9 @@ CaseList CasesToReport(const Invocation& inv, JobSession& session, CliUserInterf
     k = *chosen;
   }
   if (!session.HasStoredResults(k)) {
-    PrintError(kNoOutputMessage);
-    PrintError("load case " + std::to_string(k) + " has no results in the output file");
-    list.status = kExitNoResult;
+    OutcomeDetail detail;
+    detail.caseWithoutResults = k;
+    list.status = ExitStatusOf(JobOutcome::kNoOutput, detail);
     return list;
   }
   list.cases.push_back(k);
@@ -68,10 +67,16 @@ int RunSupports(const Invocation& inv) {
   }
   CliUserInterface ui;
   Env env = CliEnv(ui);
-  const std::int32_t words = WorkAreaWords(env);
-  JobSession session(env);
-  if (const int status = ExitStatusOf(session.ReadResults(files->modulePath, words), session, words)) {
+  const std::int32_t words = WorkAreaWordsFromSettings(env);
+  JobReader session(env);
+  if (const int status = ExitStatusOf(session.Open(files->modulePath, files->spelledPath))) {
     return status;
+  }
+  const JobOutcome prepared = session.PrepareSupports(words);
+  if (prepared != JobOutcome::kResults) {
+    OutcomeDetail detail;
+    if (prepared == JobOutcome::kWorkAreaTooSmall) detail.workAreaHint = WorkAreaTooSmallHint(session, words);
+    return ExitStatusOf(prepared, detail);
   }
   const CaseList list = CasesToReport(inv, session, ui);
   if (list.status != kExitSuccess) return list.status;
@@ -82,16 +87,27 @@ int RunSupports(const Invocation& inv) {
   }
 
   // The rows are written as they are made, a case at a time, so that the output of every case
-  // of a large job needs no more memory than one case's supports.
+  // of a large job needs no more memory than one case's supports. A case whose loads cannot be
+  // read (the file changed under the command) ends the output there.
+  int readStatus = kExitSuccess;
   const auto eachCase = [&](const auto& withSupports) {
-    for (int k : list.cases) withSupports(k, Windows1252ToUtf8(session.Label(k)), session.LoadsAtSupports(k));
+    std::vector<SupportLoads> supports;
+    for (int k : list.cases) {
+      if (readStatus != kExitSuccess) return;
+      const JobOutcome outcome = session.SupportsOf(k, supports);
+      if (outcome != JobOutcome::kResults) {
+        readStatus = ExitStatusOf(outcome);
+        return;
+      }
+      withSupports(k, Windows1252ToUtf8(session.Label(k)), supports);
+    }
   };
   if (inv.format == Format::kJson) {
     std::cout << "{\n  \"output_file\": " << JsonText(files->outputFile, -1) << ",\n  \"cases\": [";
     bool first = true;
-    eachCase([&](int k, const std::string& label, const std::vector<NodeLoads>& loads) {
+    eachCase([&](int k, const std::string& label, const std::vector<SupportLoads>& loads) {
       Json supports = Json::array();
-      for (const NodeLoads& at : loads) supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
+      for (const SupportLoads& at : loads) supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
       const Json one = {{"case", k}, {"label", label}, {"supports", std::move(supports)}};
       // The case as an element of the document's "cases", four blanks in.
       const std::string text = JsonText(one, 2);
@@ -107,8 +123,8 @@ int RunSupports(const Invocation& inv) {
     std::cout << (first ? "]" : "\n  ]") << "\n}\n";
   } else {
     const RowSource rows = [&](const RowSink& emit) {
-      eachCase([&](int k, const std::string& label, const std::vector<NodeLoads>& loads) {
-        for (const NodeLoads& at : loads) emit(ComponentRow(k, at.node, at.loads, label));
+      eachCase([&](int k, const std::string& label, const std::vector<SupportLoads>& loads) {
+        for (const SupportLoads& at : loads) emit(ComponentRow(k, at.node, at.loads, label));
       });
     };
     const std::vector<std::string> columns = ComponentGrid(kLoadComponents).columns;
@@ -119,7 +135,7 @@ int RunSupports(const Invocation& inv) {
     }
   }
   std::cout.flush();
-  return kExitSuccess;
+  return readStatus;
 }
 
 }  // namespace viru4deduz::cli

@@ -1,11 +1,11 @@
-#include "file_layout.h"
+#include "job/file_layout.h"
 
 #include <climits>
 
 #include "outfile/record_readers.h"
 #include "outfile/version_layout.h"
 
-namespace viru4deduz::cli {
+namespace viru4deduz {
 namespace {
 
 constexpr int kNamesPerRecord = kRecordLength;
@@ -83,4 +83,4 @@ std::vector<RecordRange> ComputeLayout(const ControlData& c) {
   return ranges;
 }
 
-}  // namespace viru4deduz::cli
+}  // namespace viru4deduz

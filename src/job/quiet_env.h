@@ -3,8 +3,8 @@
 // fatal stop is not written, the settings read as empty and keep nothing, and a dialog is
 // answered "cancel". inspect reports what went wrong
 // itself, through a read reporter.
-#ifndef VIRU4DEDUZ_TOOLS_CLI_QUIET_ENV_H_
-#define VIRU4DEDUZ_TOOLS_CLI_QUIET_ENV_H_
+#ifndef VIRU4DEDUZ_JOB_QUIET_ENV_H_
+#define VIRU4DEDUZ_JOB_QUIET_ENV_H_
 
 #include <memory>
 #include <string>
@@ -14,7 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/posix_record_runtime.h"
 
-namespace viru4deduz::cli {
+namespace viru4deduz {
 
 class CollectingUserInterface final : public UserInterface {
  public:
@@ -56,6 +56,6 @@ struct QuietEnv {
   Env env{&ui, &files, &settings, DefaultArchive(), &records};
 };
 
-}  // namespace viru4deduz::cli
+}  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_TOOLS_CLI_QUIET_ENV_H_
+#endif  // VIRU4DEDUZ_JOB_QUIET_ENV_H_

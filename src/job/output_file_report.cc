@@ -1,4 +1,4 @@
-#include "file_check.h"
+#include "job/output_file_report.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,13 +8,13 @@
 #include "common/fixed_text.h"
 #include "extract/extraction_driver.h"
 #include "extract/module_state.h"
+#include "job/file_layout.h"
+#include "job/quiet_env.h"
 #include "outfile/output_control.h"
-#include "outfile/version_layout.h"
 #include "outfile/results_block.h"
-#include "quiet_env.h"
-#include "work_area.h"
+#include "outfile/version_layout.h"
 
-namespace viru4deduz::cli {
+namespace viru4deduz {
 namespace {
 
 // Items that count something and so cannot be negative (the module refuses such a file).
@@ -51,7 +51,7 @@ ControlData AsTheModuleReadsIt(ControlData control) {
   return control;
 }
 
-bool ReadControlRecord(FileReport& report, const std::string& outputName) {
+bool ReadControlRecord(OutputFileReport& report, ControlData& control, const std::string& outputName) {
   int error = 0;
   const std::unique_ptr<RandomAccessFile> file = DefaultFileSystem()->OpenForRead(outputName, &error);
   if (!file) {
@@ -76,14 +76,13 @@ bool ReadControlRecord(FileReport& report, const std::string& outputName) {
                               " of its 256 bytes");
   }
   for (int k = 1; k <= 31; ++k) {
-    if (k != 8) std::memcpy(&report.control.item[k], record + ControlItemOffset(k), 4);
+    if (k != 8) std::memcpy(&control.item[k], record + ControlItemOffset(k), 4);
   }
-  std::memcpy(report.control.text, record + ControlItemOffset(8), sizeof report.control.text);
+  std::memcpy(control.text, record + ControlItemOffset(8), sizeof control.text);
   return true;
 }
 
-bool CheckCounts(FileReport& report) {
-  const ControlData& c = report.control;
+bool CheckCounts(OutputFileReport& report, const ControlData& c) {
   report.versionRead = IsAcceptedVersion(c.fileVersion());
   if (!report.versionRead) {
     report.problems.push_back("version " + std::to_string(c.fileVersion()) +
@@ -101,8 +100,8 @@ bool CheckCounts(FileReport& report) {
   return report.versionRead && plausible;
 }
 
-void CheckLayout(FileReport& report) {
-  report.layout = ComputeLayout(AsTheModuleReadsIt(report.control));
+void CheckLayout(OutputFileReport& report, const ControlData& control) {
+  report.layout = ComputeLayout(AsTheModuleReadsIt(control));
   std::vector<RecordRange> parts;
   for (const RecordRange& r : report.layout) {
     if (r.last < r.first) continue;  // an empty part lies nowhere
@@ -126,7 +125,7 @@ void CheckLayout(FileReport& report) {
   }
 }
 
-void CheckCaseLists(FileReport& report, const OutputData& out) {
+void CheckCaseLists(OutputFileReport& report, const OutputData& out) {
   int markers = 0;
   for (int i = 1; i <= kCodeTableSize && out.tables.code[i] != kEndOfCaseList; ++i) {
     const std::int32_t code = out.tables.code[i];
@@ -161,7 +160,7 @@ void CheckCaseLists(FileReport& report, const OutputData& out) {
 
 // Goes through the file with the module's readers, as a request does, with every failure
 // reported instead of shown.
-void ReadWithModule(FileReport& report, const std::string& outputName) {
+void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
   QuietEnv quiet;
   auto state = std::make_unique<ModuleState>();
   RecordReaders readers(quiet.env, state->io);
@@ -237,14 +236,26 @@ const char* ControlItemName(int item) {
   }
 }
 
-FileReport CheckOutputFile(const JobFiles& files) {
-  FileReport report;
-  report.outputFile = files.outputFile;
-  if (!ReadControlRecord(report, files.outputName)) return report;
-  const bool readable = CheckCounts(report);
-  if (report.versionRead) CheckLayout(report);
-  if (readable) ReadWithModule(report, files.outputName);
+OutputFileReport InspectOutputFile(const std::string& outputName, const std::string& shownName) {
+  OutputFileReport report;
+  report.outputFile = shownName;
+  ControlData control;
+  if (!ReadControlRecord(report, control, outputName)) return report;
+  std::copy(std::begin(control.item), std::end(control.item), report.items.begin());
+  report.text = TrimmedText(control.text, sizeof control.text);
+  const ControlData& c = control;
+  report.counts = {{"nodes", c.nodeCount()},
+                   {"hangers", c.hangerCount()},
+                   {"restraint entries",
+                    static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() + c.resultCountC()},
+                   {"result cases", c.resultCaseCount()},
+                   {"skipped cases", c.skippedCaseCount()},
+                   {"case blocks", IgnoresCaseBlockItems(c.fileVersion()) ? 0 : c.caseBlockCount()},
+                   {"elements", c.elementCount()}};
+  const bool readable = CheckCounts(report, control);
+  if (report.versionRead) CheckLayout(report, control);
+  if (readable) ReadWithModule(report, outputName);
   return report;
 }
 
-}  // namespace viru4deduz::cli
+}  // namespace viru4deduz

@@ -3,11 +3,9 @@
 #include <iostream>
 
 #include "commands.h"
-#include "common/fixed_text.h"
-#include "outfile/version_layout.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "file_check.h"
+#include "job/output_file_report.h"
 #include "job_files.h"
 #include "windows1252.h"
 
@@ -15,25 +13,14 @@ namespace viru4deduz::cli {
 namespace {
 
 // The control text in UTF-8, as read: for JSON, whose writer escapes control characters itself.
-std::string ControlText(const FileReport& report) {
-  return Windows1252ToUtf8(TrimmedText(report.control.text, sizeof report.control.text));
+std::string ControlText(const OutputFileReport& report) {
+  return Windows1252ToUtf8(report.text);
 }
 
 // The control text for a table or CSV, which may go to a terminal: its control characters as
 // visible escapes, so that the file cannot send the terminal commands.
-std::string ShownControlText(const FileReport& report) {
+std::string ShownControlText(const OutputFileReport& report) {
   return VisibleControls(ControlText(report));
-}
-
-std::vector<std::pair<std::string, std::int64_t>> Counts(const ControlData& c) {
-  return {{"nodes", c.nodeCount()},
-          {"hangers", c.hangerCount()},
-          {"restraint entries", static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() +
-                                    c.resultCountC()},
-          {"result cases", c.resultCaseCount()},
-          {"skipped cases", c.skippedCaseCount()},
-          {"case blocks", IgnoresCaseBlockItems(c.fileVersion()) ? 0 : c.caseBlockCount()},
-          {"elements", c.elementCount()}};
 }
 
 std::string JsonKey(std::string name) {
@@ -43,25 +30,25 @@ std::string JsonKey(std::string name) {
   return name;
 }
 
-std::optional<std::int64_t> NeededBytes(const FileReport& report) {
+std::optional<std::int64_t> NeededBytes(const OutputFileReport& report) {
   const std::int64_t words = report.neededWorkAreaWords;
   if (!report.versionRead || words < 0 || words > INT64_MAX / 4) return std::nullopt;
   return words * 4;
 }
 
-Json Document(const FileReport& report) {
+Json Document(const OutputFileReport& report) {
   Json items = Json::array();
   for (int k = 1; k <= 31; ++k) {
     Json item = {{"item", k}, {"name", ControlItemName(k)}};
     if (k == 8) {
       item["value"] = ControlText(report);
     } else {
-      item["value"] = report.control.item[k];
+      item["value"] = report.items[static_cast<std::size_t>(k)];
     }
     items.push_back(item);
   }
   Json counts = Json::object();
-  for (const auto& [name, value] : Counts(report.control)) counts[JsonKey(name)] = value;
+  for (const auto& [name, value] : report.counts) counts[JsonKey(name)] = value;
   counts["load_cases"] = report.loadCases ? Json(*report.loadCases) : Json(nullptr);
   counts["stored_cases"] = report.storedCases ? Json(*report.storedCases) : Json(nullptr);
   Json layout = Json::array();
@@ -72,7 +59,7 @@ Json Document(const FileReport& report) {
   return {{"output_file", report.outputFile},
           {"size_bytes", report.sizeBytes},
           {"records", report.records},
-          {"version", report.control.fileVersion()},
+          {"version", report.version()},
           {"version_read", report.versionRead},
           {"control_items", items},
           {"counts", counts},
@@ -82,7 +69,7 @@ Json Document(const FileReport& report) {
 }
 
 // One grid for CSV: SECTION, NAME, VALUE, FIRST_RECORD, LAST_RECORD.
-Grid CsvGrid(const FileReport& report) {
+Grid CsvGrid(const OutputFileReport& report) {
   Grid grid{{"SECTION", "NAME", "VALUE", "FIRST_RECORD", "LAST_RECORD"}, {}};
   auto add = [&](const char* section, const std::string& name, Cell value) {
     grid.rows.push_back({std::string(section), name, std::move(value), std::string(), std::string()});
@@ -94,9 +81,9 @@ Grid CsvGrid(const FileReport& report) {
   for (int k = 1; k <= 31; ++k) {
     const std::string name = "item " + std::to_string(k) + " " + ControlItemName(k);
     add("control", name.substr(0, name.find_last_not_of(' ') + 1),
-        k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.control.item[k]}));
+        k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.items[static_cast<std::size_t>(k)]}));
   }
-  for (const auto& [name, value] : Counts(report.control)) add("count", JsonKey(name), value);
+  for (const auto& [name, value] : report.counts) add("count", JsonKey(name), value);
   if (report.loadCases) add("count", "load_cases", std::int64_t{*report.loadCases});
   if (report.storedCases) add("count", "stored_cases", std::int64_t{*report.storedCases});
   if (const auto needed = NeededBytes(report)) add("work_area", "needed_bytes", *needed);
@@ -107,11 +94,11 @@ Grid CsvGrid(const FileReport& report) {
   return grid;
 }
 
-void WriteReportTable(const FileReport& report) {
+void WriteReportTable(const OutputFileReport& report) {
   std::cout << "Output file  " << report.outputFile << "\n"
             << "Size         " << report.sizeBytes << " bytes, " << report.records
             << " records of 256 bytes\n"
-            << "Version      " << report.control.fileVersion()
+            << "Version      " << report.version()
             << (report.versionRead ? " (the module reads it)" : " (not one the module reads)")
             << "\n";
   if (const auto needed = NeededBytes(report)) {
@@ -121,12 +108,12 @@ void WriteReportTable(const FileReport& report) {
   Grid items{{"ITEM", "NAME", "VALUE"}, {}};
   for (int k = 1; k <= 31; ++k) {
     items.rows.push_back({std::int64_t{k}, std::string(ControlItemName(k)),
-                          k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.control.item[k]})});
+                          k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.items[static_cast<std::size_t>(k)]})});
   }
   WriteTable(std::cout, items);
   std::cout << "\n";
   Grid counts{{"COUNT", "VALUE"}, {}};
-  for (const auto& [name, value] : Counts(report.control)) counts.rows.push_back({name, value});
+  for (const auto& [name, value] : report.counts) counts.rows.push_back({name, value});
   if (report.loadCases) counts.rows.push_back({std::string("load cases"), std::int64_t{*report.loadCases}});
   if (report.storedCases) counts.rows.push_back({std::string("stored cases"), std::int64_t{*report.storedCases}});
   WriteTable(std::cout, counts);
@@ -148,7 +135,7 @@ void WriteReportTable(const FileReport& report) {
 int RunInspect(const Invocation& inv) {
   const std::optional<JobFiles> files = ResolveJob(inv.job);
   if (!files) return kExitNoResult;
-  const FileReport report = CheckOutputFile(*files);
+  const OutputFileReport report = InspectOutputFile(files->outputName, files->outputFile);
   switch (inv.format) {
     case Format::kJson:
       WriteJson(std::cout, Document(report));

@@ -1,6 +1,6 @@
-#include "quiet_env.h"
+#include "job/quiet_env.h"
 
-namespace viru4deduz::cli {
+namespace viru4deduz {
 namespace {
 
 class DiscardedFile final : public WritableFile {
@@ -56,4 +56,4 @@ long EmptySettingsStore::CloseKey(SettingsKey) { return 0; }
 
 std::string EmptySettingsStore::ErrorText(long) { return "no settings"; }
 
-}  // namespace viru4deduz::cli
+}  // namespace viru4deduz

@@ -1,0 +1,240 @@
+#include "job/job_reader.h"
+
+#include <algorithm>
+#include <span>
+
+#include "common/fixed_text.h"
+#include "extract/assembly.h"
+#include "extract/extraction_driver.h"
+#include "extract/module_state.h"
+#include "outfile/results_geometry.h"
+#include "outfile/version_layout.h"
+#include "settings/talvor_registry.h"
+
+namespace viru4deduz {
+namespace {
+
+// An extraction mode that is neither loads (1) nor displacements (2): the driver does all its
+// reading and assembles nothing, so a work area keeps every stored case as the file has it.
+constexpr int kAssembleNothing = 0;
+constexpr int kLoadGroupWords = 12;
+
+static_assert(kJobPathFieldWidth == kJobPathWidth);
+static_assert(kCaseLabelFieldWidth == kCaseLabelWidth);
+
+ResultsCounts CountsOf(const ControlData& c) {
+  const std::int64_t entries =
+      static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() + c.resultCountC();
+  return {std::max<std::int64_t>(c.nodeCount(), 0), std::max<std::int64_t>(entries, 0),
+          std::max<std::int64_t>(c.hangerCount(), 0), std::max<std::int64_t>(c.resultCaseCount(), 0),
+          std::max<std::int64_t>(c.caseBlockCount(), 0)};
+}
+
+}  // namespace
+
+JobReader::JobReader(Env& env) : env_(env), state_(std::make_unique<ModuleState>()) {}
+JobReader::~JobReader() = default;
+
+JobOutcome JobReader::Request(const HostRequest& q) {
+  int status = 1;
+  int caseRequestFlag = 0;
+  const int extractMode = q.extractMode;
+  RunExtraction(*state_, env_, q.workArea, q.workWordCount, q.jobPath, kJobPathWidth,
+                q.jobPathLength, q.node, q.resultBlock, status, caseRequestFlag, extractMode,
+                q.resultSetCount, *q.loadCase, q.caseLabel, kCaseLabelWidth, q.jobPathSpelling);
+  const DriverState& d = state_->driver;
+  if (status == 0) return caseRequestFlag == -1 ? JobOutcome::kCancelled : JobOutcome::kResults;
+  // Status 2 comes from the node once the results were read, and before that from the room test.
+  if (status == 2) {
+    return d.stage == DriverStage::kResultsRead ? JobOutcome::kNoRestraint
+                                                : JobOutcome::kWorkAreaTooSmall;
+  }
+  if (d.stage != DriverStage::kNotStarted && (state_->io.ioErrorFlag & 1) != 0) {
+    return JobOutcome::kReadFailed;
+  }
+  return JobOutcome::kNoOutput;
+}
+
+JobOutcome JobReader::Open(const std::string& modulePath, const std::string& spelling) {
+  state_ = std::make_unique<ModuleState>();
+  modulePath_ = modulePath;
+  spelling_ = spelling;
+  restraintNodes_.clear();
+  wholeResults_.reset();
+  wholeResultsWords_ = 0;
+
+  char jobPath[kJobPathWidth] = {};
+  modulePath.copy(jobPath, kJobPathWidth - 1);
+  const int length = static_cast<int>(std::min<std::size_t>(modulePath.size(), kJobPathWidth - 1));
+  int node[2] = {0, 0};
+  float resultBlock[12] = {};
+  int loadCase = 1;  // any case: the driver takes it without the dialog
+  char caseLabel[kCaseLabelWidth + 1] = {};
+  std::int32_t none = 0;
+  HostRequest q;
+  q.jobPath = jobPath;
+  q.jobPathLength = length;
+  q.jobPathSpelling = spelling.c_str();
+  q.extractMode = kAssembleNothing;
+  q.node = node;
+  q.loadCase = &loadCase;
+  q.caseLabel = caseLabel;
+  q.resultBlock = resultBlock;
+  // No work area: the room test ends the request before anything beyond the control data is
+  // read (a job without results passes it and reads nothing into the single word).
+  q.workWordCount = 0;
+  q.workArea = [&none] { return &none; };
+  Request(q);
+  return state_->driver.stage == DriverStage::kNotStarted ? JobOutcome::kNoOutput
+                                                          : JobOutcome::kResults;
+}
+
+std::int32_t JobReader::version() const { return state_->output.control.fileVersion(); }
+int JobReader::caseCount() const { return state_->driver.caseCount; }
+
+int JobReader::skippedCaseCount() const {
+  return std::clamp(state_->output.control.skippedCaseCount(), 0, kLabelEntries);
+}
+
+std::string JobReader::Label(int k) const {
+  if (k < 1 || k > kLabelEntries) return {};
+  return TrimmedText(state_->driver.labels.data() + static_cast<std::ptrdiff_t>(k - 1) * kCaseLabelWidth,
+                     kCaseLabelWidth);
+}
+
+std::int32_t JobReader::Ordinal(int k) {
+  std::int32_t ordinal = 0;
+  CountStoredCases(env_, state_->driver.caseStarts, k, ordinal, state_->output.legacy.fullListStart,
+                   version());
+  return ordinal;
+}
+
+bool JobReader::HasStoredResults(int k) {
+  // Past case 1000 no case is counted (the count would end in the fatal stop).
+  if (!CaseHasStoredResults(state_->driver.caseStarts, k, state_->output.legacy.fullListStart,
+                            version())) {
+    return false;
+  }
+  const std::int32_t ordinal = Ordinal(k);
+  return ordinal >= 1 && ordinal <= state_->output.control.resultCaseCount();
+}
+
+std::optional<int> JobReader::ChooseCase(UserInterface& ui) {
+  const int skipped = skippedCaseCount();
+  std::int32_t selection = 0;
+  char caseLabel[kCaseLabelWidth + 1] = {};
+  SelectLoadCase(ui, state_->driver.labels.data() + static_cast<std::ptrdiff_t>(skipped) * kCaseLabelWidth,
+                 kCaseLabelWidth, state_->driver.labelCount, selection, caseLabel, kCaseLabelWidth);
+  if (selection < 1) return std::nullopt;
+  return skipped + selection;
+}
+
+std::int32_t JobReader::restraintEntryCount() const {
+  return static_cast<std::int32_t>(CountsOf(state_->output.control).entries);
+}
+
+bool JobReader::ResultsFit(std::int32_t workWordCount) const {
+  return RequestFitsWorkArea(state_->output.control, workWordCount);
+}
+
+std::int64_t JobReader::NeededWorkAreaWords() const {
+  return viru4deduz::NeededWorkAreaWords(state_->output.control);
+}
+
+JobOutcome JobReader::PrepareSupports(std::int32_t workWordCount) {
+  if (!ResultsFit(workWordCount)) return JobOutcome::kWorkAreaTooSmall;
+  const ControlData& c = state_->output.control;
+  const ResultsCounts counts = CountsOf(c);
+  const ResultsGeometry geometry(*LayoutOf(version()), counts, c.resultStartRecord(),
+                                 c.caseBlockRecord());
+  env_.records->Open(kOutputUnit, TrimmedText(state_->driver.outputFileOpened, kJobPathWidth));
+  const std::int64_t records = env_.records->RecordCount(kOutputUnit);
+  restraintNodes_.assign(static_cast<std::size_t>(counts.entries), 0);
+  ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
+  const bool quiet = records >= 0 && geometry.FullReadFits(records) &&
+                     reader.SectionOneWords(geometry.RestraintNodesWord(), counts.entries,
+                                            restraintNodes_.data());
+  env_.records->Close(kOutputUnit);
+  if (quiet) return JobOutcome::kResults;
+
+  // A record may be missing: the results are read whole, as a request reads them, so that the
+  // failure is reported and the stop made just as a request would.
+  restraintNodes_.clear();
+  wholeResultsWords_ = static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 1));
+  wholeResults_ = std::make_unique_for_overwrite<std::int32_t[]>(wholeResultsWords_);
+  char jobPath[kJobPathWidth] = {};
+  modulePath_.copy(jobPath, kJobPathWidth - 1);
+  const int length = static_cast<int>(std::min<std::size_t>(modulePath_.size(), kJobPathWidth - 1));
+  int node[2] = {0, 0};
+  float resultBlock[12] = {};
+  int loadCase = 1;
+  char caseLabel[kCaseLabelWidth + 1] = {};
+  HostRequest q;
+  q.jobPath = jobPath;
+  q.jobPathLength = length;
+  q.jobPathSpelling = spelling_.c_str();
+  q.extractMode = kAssembleNothing;
+  q.node = node;
+  q.loadCase = &loadCase;
+  q.caseLabel = caseLabel;
+  q.resultBlock = resultBlock;
+  q.workWordCount = workWordCount;
+  q.workArea = [this] { return wholeResults_.get(); };
+  Request(q);
+  if (state_->driver.stage != DriverStage::kResultsRead) {
+    wholeResults_.reset();
+    return state_->driver.stage == DriverStage::kCaseChosen ? JobOutcome::kWorkAreaTooSmall
+                                                            : JobOutcome::kReadFailed;
+  }
+  return JobOutcome::kResults;
+}
+
+JobOutcome JobReader::SupportsOf(int k, std::vector<SupportLoads>& supports) {
+  supports.clear();
+  const ControlData& c = state_->output.control;
+  const ResultsCounts counts = CountsOf(c);
+  const std::int32_t ordinal = Ordinal(k);
+  if (ordinal < 1 || ordinal > counts.cases) return JobOutcome::kNoOutput;
+  const auto entries = static_cast<std::int32_t>(counts.entries);
+  const auto r = static_cast<std::size_t>(entries);
+  std::span<const std::int32_t> nodes;
+  std::span<const std::int32_t> slice;
+  std::vector<std::int32_t> read;
+  if (wholeResults_) {
+    const WorkAreaRegions& g = state_->driver.regions;
+    const std::span<const std::int32_t> area(wholeResults_.get(), wholeResultsWords_);
+    nodes = area.subspan(static_cast<std::size_t>(g.restraintNodes - 1), r);
+    const std::int64_t first = g.restraintLoads + std::int64_t{ordinal - 1} * kLoadGroupWords * entries;
+    slice = area.subspan(static_cast<std::size_t>(first - 1), kLoadGroupWords * r);
+  } else {
+    // The case's loads where the file keeps them, in the work area's grouping (twelve words to
+    // an entry, of which the sums take the first six).
+    const ResultsGeometry geometry(*LayoutOf(version()), counts, c.resultStartRecord(),
+                                   c.caseBlockRecord());
+    env_.records->Open(kOutputUnit, TrimmedText(state_->driver.outputFileOpened, kJobPathWidth));
+    ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
+    read.assign(kLoadGroupWords * r, 0);
+    bool ok = true;
+    for (std::size_t e = 0; e < r && ok; ++e) {
+      for (int m = 0; m < 6 && ok; ++m) {
+        ok = reader.SectionTwoValue(geometry.LoadValue(ordinal, static_cast<std::int64_t>(e), m),
+                                    read[e * kLoadGroupWords + static_cast<std::size_t>(m)]);
+      }
+    }
+    env_.records->Close(kOutputUnit);
+    if (!ok) return JobOutcome::kReadFailed;
+    nodes = restraintNodes_;
+    slice = read;
+  }
+  for (const RestraintNodeLoads& at : SumLoadsAtEveryRestraintNode(nodes, slice, entries)) {
+    supports.push_back({at.node, at.loads});
+  }
+  return JobOutcome::kResults;
+}
+
+std::int32_t WorkAreaWordsFromSettings(Env& env) {
+  CTalvorRegistry registry(*env.settings, *env.ui);
+  return registry.GetWorkAreaSize() / 4;
+}
+
+}  // namespace viru4deduz

@@ -1,0 +1,136 @@
+// The one way into a job's output file, for every caller: the exported GetLoads, the command-line
+// host, the fuzz targets and the benchmarks.
+//
+// A request is the module's sequence of steps (find the output file, read its control data and
+// tables, label the cases, take the case, test the room, read what decides the answer) run on the
+// reader's own module-wide state; what happened comes back as one JobOutcome, which GetLoads turns
+// into its statuses and messages and the command-line host into its exit statuses. Beside the
+// request, a job can be opened to list its cases, and the loads at every support of a case walked
+// one case at a time, reading only that case's loads.
+//
+// This header and the platform layers' interfaces are what the tools see of the module's code:
+// it names no type of the readers or of the driver.
+#ifndef VIRU4DEDUZ_JOB_JOB_READER_H_
+#define VIRU4DEDUZ_JOB_JOB_READER_H_
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace viru4deduz {
+
+struct ModuleState;
+
+enum class JobOutcome {
+  kResults,           // the answer is there
+  kNoOutput,          // no output file, one the module does not read, or no results for the case
+  kWorkAreaTooSmall,  // the job's results do not fit the work area
+  kNoRestraint,       // the node has no restraint in the case
+  kReadFailed,        // reading the results failed (the reader has told the user and stopped)
+  kCancelled,         // the user left the selection without choosing a case
+};
+
+// What a host passes to one request, in its own buffers: the job path (a field of
+// kJobPathFieldWidth characters holding the path and a NUL; its last three characters come back
+// blanked), the nodes, the case (0: the user chooses; the chosen case comes back) and a field of
+// 150 characters for the case's label.
+struct HostRequest {
+  char* jobPath = nullptr;
+  int jobPathLength = 0;
+  // The job path as it was spelled before it was upper-cased; the output file is looked for
+  // under that spelling. nullptr: as jobPath has it.
+  const char* jobPathSpelling = nullptr;
+  int extractMode = 1;        // 1 loads at node[0]; 2 displacements of node[0] and node[1]
+  const int* node = nullptr;
+  int* loadCase = nullptr;
+  char* caseLabel = nullptr;
+  float* resultBlock = nullptr;  // resultSetCount sets of six reals
+  int resultSetCount = 1;
+  std::int32_t workWordCount = 0;
+  // The work area of workWordCount words, asked for only when the request reads the whole
+  // results block. May throw std::bad_alloc.
+  std::function<std::int32_t*()> workArea;
+};
+
+constexpr int kJobPathFieldWidth = 256;
+constexpr int kCaseLabelFieldWidth = 150;
+
+// The loads at one node with restraints: three forces and three moments, summed and rounded as a
+// request for that node gives them.
+struct SupportLoads {
+  std::int32_t node;
+  std::array<float, 6> loads;
+};
+
+class JobReader {
+ public:
+  explicit JobReader(Env& env);
+  ~JobReader();
+  JobReader(const JobReader&) = delete;
+  JobReader& operator=(const JobReader&) = delete;
+
+  // One request, with everything the host observes written where GetLoads writes it.
+  JobOutcome Request(const HostRequest& request);
+
+  // Opens the job whose output file the upper-cased "._P" path names (spelling: that path as
+  // given): the control data, the tables and every case's label; the results are not read.
+  // kResults or kNoOutput.
+  JobOutcome Open(const std::string& modulePath, const std::string& spelling);
+
+  // After Open (or a request that got as far as its case).
+  std::int32_t version() const;
+  int caseCount() const;
+  // The leading cases never offered for selection.
+  int skippedCaseCount() const;
+  // Case k's label (1..1150) without trailing blanks, in Windows-1252 as the file has it.
+  std::string Label(int k) const;
+  // Whether the file stores results of case k itself (and not only those of the stored case
+  // before it, which a request is given).
+  bool HasStoredResults(int k);
+  // The module's selection dialog over the offered labels; the chosen case, or nullopt when the
+  // user cancels.
+  std::optional<int> ChooseCase(UserInterface& ui);
+  std::int32_t restraintEntryCount() const;
+  // Whether a request goes on to read the results with a work area of workWordCount words.
+  bool ResultsFit(std::int32_t workWordCount) const;
+  // Words of work area a request needs for the job; -1 when the figure does not fit in 64 bits.
+  std::int64_t NeededWorkAreaWords() const;
+
+  // After Open: makes ready to walk the supports of stored cases, with the room test of a
+  // request in a work area of workWordCount words. When the file holds every record of the
+  // results, only the restraint node list is read now and each case's loads when it is walked;
+  // otherwise the results are read whole, as a request reads them, and a failure is reported as
+  // a request reports it. kResults, kWorkAreaTooSmall or kReadFailed.
+  JobOutcome PrepareSupports(std::int32_t workWordCount);
+  // The loads at every node with restraints in case k, by ascending node number; each set
+  // agrees bit for bit with a request for that node. kResults or kReadFailed.
+  JobOutcome SupportsOf(int k, std::vector<SupportLoads>& supports);
+
+  ModuleState& state() { return *state_; }
+  const ModuleState& state() const { return *state_; }
+
+ private:
+  std::int32_t Ordinal(int k);
+
+  Env& env_;
+  std::unique_ptr<ModuleState> state_;
+  std::string modulePath_;  // as Open was given it
+  std::string spelling_;
+  std::vector<std::int32_t> restraintNodes_;
+  std::unique_ptr<std::int32_t[]> wholeResults_;  // only when the results were read whole
+  std::size_t wholeResultsWords_ = 0;
+};
+
+// The "XMS Memory Allocated" setting in words, as a request sizes its work area (written with its
+// default when empty, as a request writes it).
+std::int32_t WorkAreaWordsFromSettings(Env& env);
+
+}  // namespace viru4deduz
+
+#endif  // VIRU4DEDUZ_JOB_JOB_READER_H_

@@ -1,0 +1,33 @@
+// One request for the loads at a node or the displacements of nodes, made through the job
+// reader with the buffers and the work area a host gives GetLoads.
+#ifndef VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
+#define VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
+
+#include <array>
+#include <string>
+
+#include "cli_user_interface.h"
+#include "job_files.h"
+
+namespace viru4deduz::cli {
+
+struct CaseRequest {
+  int extractMode = 1;  // 1 loads at nodes[0], 2 displacements of nodes[0] and nodes[1]
+  int nodes[2] = {0, 0};
+  int loadCase = 0;     // 0: the user chooses in the selection dialog
+};
+
+struct CaseAnswer {
+  int loadCase = 0;                            // the case used (the chosen one after the dialog)
+  std::string label;                           // its label, UTF-8, without trailing blanks
+  std::array<std::array<float, 6>, 2> sets{};  // result set i, components 1..6
+};
+
+// The answer, or the exit status after telling the user why there is none. A host is given, for
+// a case without results of its own, the results the count of stored cases reaches; a person
+// typing a case number is told instead.
+int AskForCase(Env& env, const JobFiles& files, const CaseRequest& request, CaseAnswer& answer);
+
+}  // namespace viru4deduz::cli
+
+#endif  // VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
