@@ -18,8 +18,14 @@
 
 #include <cstddef>
 
+// The module's own build defines VIRU4DEDUZ_BUILDING_MODULE and exports these names; a host that
+// includes this header imports them.
 #if defined(_WIN32)
+#if defined(VIRU4DEDUZ_BUILDING_MODULE)
 #define VIRU4DEDUZ_API __declspec(dllexport)
+#else
+#define VIRU4DEDUZ_API __declspec(dllimport)
+#endif
 #else
 #define VIRU4DEDUZ_API __attribute__((visibility("default")))
 #endif
