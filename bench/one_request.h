@@ -7,8 +7,7 @@
 
 #include <string>
 
-#include "host/module.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_module.h"
 
 namespace viru4deduz {
 
@@ -16,20 +15,15 @@ namespace viru4deduz {
 inline bool RunOneRequest(benchmark::State& state, Module& module, ScriptedUserInterface& ui,
                           const std::string& jobPath, int extractMode, int nodeA, int nodeB,
                           int loadCase) {
-  int node[2] = {nodeA, nodeB};
-  float res[6][2];
-  int status = 0;
-  char path[256] = {}, label[151];
-  jobPath.copy(path, 255);
-  module.GetLoads(node, res[0], res[1], res[2], res[3], res[4], res[5], &status, &extractMode,
-                  path, &loadCase, label);
-  if (status != 0) {
-    const std::string why = "request failed: " + std::to_string(status) + " " +
+  testing::Request request(jobPath, extractMode, nodeA, nodeB, loadCase);
+  request.RunOn(module);
+  if (request.status != 0) {
+    const std::string why = "request failed: " + std::to_string(request.status) + " " +
                             (ui.messages.empty() ? std::string() : ui.messages.back().text);
     state.SkipWithError(why.c_str());
     return false;
   }
-  benchmark::DoNotOptimize(res);
+  benchmark::DoNotOptimize(request.res);
   return true;
 }
 

@@ -15,13 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "extract/module_state.h"
-#include "host/module.h"
-#include "platform/memory_file_system.h"
-#include "platform/scripted_archive.h"
-#include "platform/scripted_record_runtime.h"
-#include "platform/scripted_settings_store.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_module.h"
 
 namespace {
 
@@ -44,14 +38,7 @@ std::int32_t HostItem(const std::uint8_t* data, std::size_t size, int k) {
   return value;
 }
 
-struct Layers {
-  ScriptedUserInterface ui;
-  MemoryFileSystem files;
-  ScriptedSettingsStore settings;
-  ScriptedArchive archive;
-  ScriptedRecordRuntime records;
-  Module module{Env{&ui, &files, &settings, &archive, &records}};
-};
+using Layers = testing::ScriptedModule;
 
 void RunRequest(Layers& l, int mode, int nodeA, int nodeB, int loadCase) {
   int node[2] = {nodeA, nodeB};

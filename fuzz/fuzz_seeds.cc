@@ -15,11 +15,8 @@
 
 #include "label_input.h"
 #include "outfile/output_control.h"
-#include "platform/memory_file_system.h"
-#include "platform/scripted_archive.h"
-#include "platform/scripted_record_runtime.h"
-#include "platform/scripted_settings_store.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/example_jobs.h"
+#include "testing/scripted_module.h"
 #include "writer/output_writer.h"
 
 namespace {
@@ -28,9 +25,7 @@ using namespace viru4deduz;
 using viru4deduz::fuzzing::Put;
 namespace fs = std::filesystem;
 
-constexpr std::int32_t kVersions[] = {110,  111,  210,  211,  610,  611,  710,  711,
-                                      1111, 1211, 1430, 1431, 1440, 1441, 1450, 1451,
-                                      1510, 1511, 1520, 1521, 1530, 1531};
+using testing::kVersions;
 
 void Save(const fs::path& dir, const std::string& name, const std::string& bytes) {
   std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
@@ -45,56 +40,29 @@ void Save(const fs::path& dir, const std::string& name, const std::string& bytes
 // hold: two basic cases and a combination of them, and from version 1400 on a harmonic case and
 // a discarded one.
 writer::OutputJob JobOf(std::int32_t version) {
-  writer::OutputJob job;
-  job.version = version;
-  for (int n = 0; n < 70; ++n) job.nodes.push_back(10 * (n + 1));
-  job.restraints = {{40, 7}, {20, 8}, {700, 9}, {20, 10}, {50, 11}, {10, 12}};
-  job.hangerCount = 2;
-  job.resultCountB = 1;
-  for (int h = 0; h < 2; ++h) {
-    std::vector<std::int32_t> words(static_cast<std::size_t>(writer::HangerWords(version)));
-    std::iota(words.begin(), words.end(), 1000 * (h + 1));
-    job.hangerRecords.push_back(words);
-  }
-  job.codes = {-4, 1, 3, 6, -4, 1, 2, -888, 1, 2};
-  job.factors = {0, 1, 2.5, 1, 0, 1, 1, 0, 1, -1};
-  job.decimals = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
-  int cases = 3;
+  writer::OutputJob job = testing::RichJob(version);
   if (version >= 1400) {
     const double frequency = 10.0, phase = 0.0;
     std::int32_t words[4];
     std::memcpy(words, &frequency, 8);
     std::memcpy(words + 2, &phase, 8);
-    job.codes.insert(job.codes.end(), {-5, words[0], words[1], words[2], words[3], -4, 64});
+    job.codes.pop_back();  // the end of the list, after the new cases
+    job.codes.insert(job.codes.end(), {-5, words[0], words[1], words[2], words[3], -4, 64, -999});
     job.factors.insert(job.factors.end(), {0, 0, 0, 0, 0, 0, 1});
     job.decimals.insert(job.decimals.end(), {0, 0, 0, 0, 0, 0, 0});
-    cases = 5;
+    for (int k = 4; k <= 5; ++k) {
+      job.options[{k, 1}] = 0;
+      job.options[{k, 2}] = 1 + k % 7;
+      job.options[{k, 4}] = 0;
+      job.options[{k, 5}] = 0;
+      job.options[{k, 15}] = 7000 + k;
+      job.realOptions[{k, 1}] = 1.0;
+      job.loads.push_back(job.loads.back());
+      job.displacements.push_back(job.displacements.back());
+    }
+    job.options[{4, 3}] = 0;
     job.options[{5, 3}] = 1;  // case 5 is discarded
-  }
-  job.codes.push_back(-999);
-  for (int k = 1; k <= cases; ++k) {
-    job.options[{k, 1}] = k == 3 ? 1 : 0;
-    job.options[{k, 2}] = 1 + k % 7;
-    if (k != 5) job.options[{k, 3}] = 0;
-    job.options[{k, 4}] = 0;
-    job.options[{k, 5}] = 0;
-    job.options[{k, 15}] = 7000 + k;
-    job.realOptions[{k, 1}] = 1.0;
-  }
-  job.names = {"OPERATING", "SUSTAINED", "EXPANSION", "HARMONIC", "DISCARDED"};
-  job.extra = {5, 6, 7};
-  job.caseBlocks = {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}};
-  for (int k = 0; k < cases; ++k) {
-    job.loads.emplace_back();
-    for (int e = 0; e < 6; ++e) {
-      std::array<float, 12> group;
-      for (int m = 0; m < 12; ++m) group[static_cast<std::size_t>(m)] = 100.0f * k + 10.0f * e + m + 0.25f;
-      job.loads.back().push_back(group);
-    }
-    job.displacements.emplace_back();
-    for (int n = 0; n < 70; ++n) {
-      job.displacements.back().push_back({0.001f * n, -0.5f * k, 3.0f, 0.01f, 0.0f, -1.0f * n});
-    }
+    job.names.insert(job.names.end(), {"HARMONIC", "DISCARDED"});
   }
   // The host's side of the fuzzed requests (items 2 to 7, which the module does not read): node
   // 20 and node 30, case 1, all three requests, the second entry of the selection list.
@@ -151,13 +119,9 @@ void RequestSeeds(const fs::path& dir) {
 
 // The load case tables the module reads from a writer file, in the fuzz_labels format.
 std::string LabelInputOf(const std::string& file, std::uint8_t flags) {
-  ScriptedUserInterface ui;
-  MemoryFileSystem files;
-  ScriptedSettingsStore settings;
-  ScriptedArchive archive;
-  ScriptedRecordRuntime records;
-  Env env{&ui, &files, &settings, &archive, &records};
-  records.AddFile("OUT._P", file);
+  testing::ScriptedModule layers;
+  Env env{&layers.ui, &layers.files, &layers.settings, &layers.archive, &layers.records};
+  layers.records.AddFile("OUT._P", file);
   RecordIo io;
   RecordReaders readers(env, io);
   auto out = std::make_unique<OutputData>();

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/scripted_settings_store.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_settings_store.h"
+#include "testing/scripted_user_interface.h"
 #include "settings/talvor_registry.h"
 
 namespace {

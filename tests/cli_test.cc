@@ -20,7 +20,7 @@
 
 #include "common/fixed_text.h"
 #include "outfile/control_data.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <map>
 
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <map>
 
 #include "outfile/record_readers.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "extract/assembly.h"
 #include "extract/extraction_driver.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 #include "writer/legacy_block.h"
 
 namespace viru4deduz::testing {

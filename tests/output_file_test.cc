@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <numeric>
 #include <cstring>
 
 #include "common/fixed_text.h"
@@ -10,7 +11,7 @@
 #include "outfile/legacy_layouts.h"
 #include "outfile/output_control.h"
 #include "outfile/results_block.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

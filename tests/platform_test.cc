@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_file_system.h"
+#include "testing/memory_file_system.h"
 #include "platform/paths.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_user_interface.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_user_interface.h"
 
 namespace viru4deduz {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "outfile/record_readers.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/posix_record_runtime.h"
-#include "platform/scripted_record_runtime.h"
+#include "testing/scripted_record_runtime.h"
 
 namespace viru4deduz {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "outfile/fatal_stop.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "platform/posix_settings_store.h"
-#include "platform/scripted_settings_store.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_settings_store.h"
+#include "testing/scripted_user_interface.h"
 #include "settings/talvor_registry.h"
-#include "test_support.h"
+#include "testing/test_support.h"
 
 namespace viru4deduz::testing {
 namespace {

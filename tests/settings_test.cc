@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/posix_settings_store.h"
-#include "platform/scripted_settings_store.h"
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_settings_store.h"
+#include "testing/scripted_user_interface.h"
 #include "settings/talvor_registry.h"
 
 namespace viru4deduz {

@@ -3,8 +3,8 @@
 //
 // Records are read by the same block reader as the real runtime, over an in-memory file system,
 // so the statuses (complete, cut short by the end, beyond the end, unit not open) are the same.
-#ifndef VIRU4DEDUZ_PLATFORM_SCRIPTED_RECORD_RUNTIME_H_
-#define VIRU4DEDUZ_PLATFORM_SCRIPTED_RECORD_RUNTIME_H_
+#ifndef VIRU4DEDUZ_TESTING_SCRIPTED_RECORD_RUNTIME_H_
+#define VIRU4DEDUZ_TESTING_SCRIPTED_RECORD_RUNTIME_H_
 
 #include <cstdint>
 #include <map>
@@ -82,4 +82,4 @@ class ScriptedRecordRuntime : public RecordRuntime {
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_PLATFORM_SCRIPTED_RECORD_RUNTIME_H_
+#endif  // VIRU4DEDUZ_TESTING_SCRIPTED_RECORD_RUNTIME_H_

@@ -1,4 +1,4 @@
-#include "platform/scripted_user_interface.h"
+#include "testing/scripted_user_interface.h"
 
 #include <cstring>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "platform/scripted_settings_store.h"
+#include "testing/scripted_settings_store.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 // above a file does. "." is dropped and ".." takes back the component before it. It holds plain
 // files of one name each, so of CreateForWrite's refusals only that of a directory can arise by
 // itself; failCreate injects the others (ELOOP, kErrorNotRegularFile, ...).
-#ifndef VIRU4DEDUZ_PLATFORM_MEMORY_FILE_SYSTEM_H_
-#define VIRU4DEDUZ_PLATFORM_MEMORY_FILE_SYSTEM_H_
+#ifndef VIRU4DEDUZ_TESTING_MEMORY_FILE_SYSTEM_H_
+#define VIRU4DEDUZ_TESTING_MEMORY_FILE_SYSTEM_H_
 
 #include <map>
 #include <memory>
@@ -56,4 +56,4 @@ class MemoryFileSystem : public FileSystem {
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_PLATFORM_MEMORY_FILE_SYSTEM_H_
+#endif  // VIRU4DEDUZ_TESTING_MEMORY_FILE_SYSTEM_H_

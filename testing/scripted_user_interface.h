@@ -1,6 +1,6 @@
 // A user-interface layer for tests: records every call and answers from a script.
-#ifndef VIRU4DEDUZ_PLATFORM_SCRIPTED_USER_INTERFACE_H_
-#define VIRU4DEDUZ_PLATFORM_SCRIPTED_USER_INTERFACE_H_
+#ifndef VIRU4DEDUZ_TESTING_SCRIPTED_USER_INTERFACE_H_
+#define VIRU4DEDUZ_TESTING_SCRIPTED_USER_INTERFACE_H_
 
 #include <cstddef>
 #include <deque>
@@ -57,4 +57,4 @@ class ScriptedUserInterface : public UserInterface {
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_PLATFORM_SCRIPTED_USER_INTERFACE_H_
+#endif  // VIRU4DEDUZ_TESTING_SCRIPTED_USER_INTERFACE_H_

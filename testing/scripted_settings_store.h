@@ -6,8 +6,8 @@
 // is "". Statuses follow the registry: kInvalidHandle for a handle that is 0, closed or never given
 // out, kInvalidParameter for a missing out-argument, kMoreData for a value larger than the
 // caller's buffer, kSettingsNotFound for a missing value.
-#ifndef VIRU4DEDUZ_PLATFORM_SCRIPTED_SETTINGS_STORE_H_
-#define VIRU4DEDUZ_PLATFORM_SCRIPTED_SETTINGS_STORE_H_
+#ifndef VIRU4DEDUZ_TESTING_SCRIPTED_SETTINGS_STORE_H_
+#define VIRU4DEDUZ_TESTING_SCRIPTED_SETTINGS_STORE_H_
 
 #include <map>
 #include <optional>
@@ -73,4 +73,4 @@ class ScriptedSettingsStore : public SettingsStore {
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_PLATFORM_SCRIPTED_SETTINGS_STORE_H_
+#endif  // VIRU4DEDUZ_TESTING_SCRIPTED_SETTINGS_STORE_H_

@@ -1,4 +1,4 @@
-#include "platform/scripted_record_runtime.h"
+#include "testing/scripted_record_runtime.h"
 
 #include <algorithm>
 #include <cerrno>

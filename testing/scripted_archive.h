@@ -1,6 +1,6 @@
 // An archive layer for tests: records every call, in order, with the path exactly as passed.
-#ifndef VIRU4DEDUZ_PLATFORM_SCRIPTED_ARCHIVE_H_
-#define VIRU4DEDUZ_PLATFORM_SCRIPTED_ARCHIVE_H_
+#ifndef VIRU4DEDUZ_TESTING_SCRIPTED_ARCHIVE_H_
+#define VIRU4DEDUZ_TESTING_SCRIPTED_ARCHIVE_H_
 
 #include <string>
 #include <utility>
@@ -21,4 +21,4 @@ class ScriptedArchive : public Archive {
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_PLATFORM_SCRIPTED_ARCHIVE_H_
+#endif  // VIRU4DEDUZ_TESTING_SCRIPTED_ARCHIVE_H_
