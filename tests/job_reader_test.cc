@@ -1,0 +1,288 @@
+// A request reads only what decides its answer when the file holds every record the full read
+// would touch, else the whole results block: both give a host the same on valid files of every
+// version, after another file, on cut files and on files whose counts lie. And a request failing
+// at each of its record transfers in turn ends as the readers say.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+#include <tuple>
+
+#include "extract/assembly.h"
+#include "outfile/record_readers.h"
+#include "testing/test_support.h"
+
+namespace viru4deduz::testing {
+namespace {
+
+constexpr char kOutput[] = "/J/JOB._P";
+constexpr char kNoOutput[] = "No output available for this TALVOR job.";
+
+// A job whose tables are full to the last entry, to be read before another.
+const std::string& NoisyFile() {
+  static const std::string bytes = [] {
+    writer::OutputJob noisy = RichJob(1531);
+    noisy.codes.assign(kCodeTableSize - 1, 3);
+    noisy.codes.front() = -4;
+    noisy.codes.push_back(-999);
+    noisy.factors.assign(kCodeTableSize, 7.5);
+    noisy.decimals.assign(kCodeTableSize, 3);
+    for (int k = 1; k <= 1000; ++k) {
+      for (int j = 1; j <= 20; ++j) noisy.options[{k, j}] = 9;
+    }
+    noisy.names.assign(1000, std::string(132, 'N'));
+    noisy.extra.assign(1000, 5);
+    return writer::WriteOutputFile(noisy);
+  }();
+  return bytes;
+}
+
+struct Observed {
+  Request request;
+  std::vector<std::string> messages;
+  std::string chainFile;
+  std::int32_t ioErrorFlag = 0;
+  std::size_t transfers = 0;
+  std::int64_t lastRecord = 0;
+  std::unique_ptr<LoadCaseTables> tables;  // when asked for
+
+  auto Key() const {
+    const Request& r = request;
+    return std::make_tuple(r.status, std::string(reinterpret_cast<const char*>(r.res), sizeof r.res), r.loadCase,
+                           std::string(r.caseLabel, sizeof r.caseLabel), std::string(r.jobPath), messages, chainFile,
+                           ioErrorFlag);
+  }
+};
+
+// The request on a fresh module whose record runtime knows the file's size (the reads that
+// follow the answer) or not (the full read); afterNoise: the module has read the noisy file.
+Observed Run(const std::string& bytes, const Request& request, bool knowsSize, bool afterNoise, bool keepTables) {
+  ScriptedModule m;
+  m.records.knowsRecordCount = knowsSize;
+  if (afterNoise) {
+    m.AddFile("/J/NOISY._P", NoisyFile());
+    Request("/J/NOISY._P", 1, 20).RunOn(m.module);
+    m.records.transfers.clear();
+  }
+  m.AddFile(kOutput, bytes);
+  Observed o{request, {}, {}, 0, 0, 0, nullptr};
+  o.request.RunOn(m.module);
+  for (const auto& message : m.ui.messages) o.messages.push_back(message.caption + ": " + message.text);
+  if (const std::string* chain = m.files.Find("x4chain.")) o.chainFile = *chain;
+  o.ioErrorFlag = m.module.state().io.ioErrorFlag;
+  o.transfers = m.records.transfers.size();
+  for (const auto& transfer : m.records.transfers) o.lastRecord = std::max(o.lastRecord, transfer.second);
+  if (keepTables) o.tables = std::make_unique<LoadCaseTables>(m.module.state().output.tables);
+  EXPECT_FALSE(m.records.IsOpen(kOutputUnit));
+  return o;
+}
+
+// Runs the request both ways, the quick one after the noisy file when asked, and expects the same
+// status, values bit for bit, case, label, path, messages, chain file and read error flag; returns
+// the full read's outcome, and in quicker whether the other way read fewer records.
+Observed BothWays(const std::string& bytes, const Request& request, bool* quicker = nullptr, bool afterNoise = false) {
+  const Observed quick = Run(bytes, request, true, afterNoise, afterNoise);
+  Observed full = Run(bytes, request, false, false, afterNoise);
+  EXPECT_EQ(quick.Key(), full.Key());
+  EXPECT_TRUE(!afterNoise || std::memcmp(quick.tables.get(), full.tables.get(), sizeof(LoadCaseTables)) == 0);
+  if (quicker != nullptr) *quicker = quick.transfers < full.transfers;
+  return full;
+}
+
+class JobReaderTest : public ::testing::TestWithParam<std::int32_t> {};
+
+// Every node and case of a valid file, the quicker way whenever it may, after the noisy file: a
+// module keeps its tables between requests, but what a file yields never depends on the file
+// read before it. In cases 1 to 3 node 20 has two entries (the 2nd and 4th, out of node order),
+// summed and rounded; node 15 has no displacements and keeps its zeros beside node 30's.
+TEST_P(JobReaderTest, EveryNodeAndCaseOfAValidFile) {
+  const std::int32_t v = GetParam();
+  const writer::OutputJob job = RichJob(v);
+  const std::string bytes = writer::WriteOutputFile(job);
+  const auto stored = [v](float x) { return v >= 1510 ? x : UnpackReal3(writer::PackReal3(x).data()); };
+  int quicker = 0;
+  for (int loadCase : {1, 2, 3, 4, 1001}) {
+    for (int node : {10, 20, 30, 40, 50, 700, -1}) {
+      for (int mode : {1, 2}) {
+        SCOPED_TRACE(::testing::Message() << "case " << loadCase << ", node " << node << ", mode " << mode);
+        bool q = false;
+        BothWays(bytes, Request(kOutput, mode, node, 700 - node, loadCase), &q, node == 20);
+        quicker += q;
+      }
+    }
+  }
+  EXPECT_EQ(quicker, 5 * 7 * 2);
+  BothWays(bytes, Request(kOutput, 3, 20, 0, 1));  // another mode: nothing to answer from
+  const std::string labels[] = {v < 1400 ? "CASE 1 (OPE) W+T1+P1" : "CASE 1 (OPE) W+2.5T1+P1",
+                                "CASE 2 (SUS) W+D1", "CASE 3 (EXP) L3=L1-L2"};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const auto loads = BothWays(bytes, Request(kOutput, 1, 20, 0, static_cast<int>(k) + 1));
+    const auto moves = BothWays(bytes, Request(kOutput, 2, 15, 30, static_cast<int>(k) + 1));
+    EXPECT_EQ(std::string(loads.request.caseLabel, 150), labels[k] + std::string(150 - labels[k].size(), ' '));
+    for (std::size_t c = 0; c < 6; ++c) {
+      EXPECT_EQ(loads.request.res[c][0], RoundLoad(stored(job.loads[k][1][c]) + stored(job.loads[k][3][c])));
+      const float d = stored(job.displacements[k][2][c]);
+      EXPECT_EQ(moves.request.res[c][0], 0.0f);
+      EXPECT_EQ(moves.request.res[c][1], c < 3 ? d : d * kDegreesPerRadian);
+    }
+  }
+}
+
+TEST_P(JobReaderTest, AFileCutInsideItsResultsTakesTheFullRead) {
+  writer::FileMap map;
+  const std::string bytes = writer::WriteOutputFile(RichJob(GetParam()), &map);
+  for (std::int32_t record = map.caseBlocksFirst > 0 ? map.caseBlocksFirst : map.resultsFirst;
+       record <= map.records; ++record) {
+    for (std::size_t cut : {std::size_t{0}, std::size_t{100}}) {
+      SCOPED_TRACE(::testing::Message() << "record " << record << " + " << cut << " bytes");
+      const std::string damaged = bytes.substr(0, static_cast<std::size_t>(record - 1) * 256 + cut);
+      bool quicker = true;
+      BothWays(damaged, Request(kOutput, 1, 20, 0, 3), &quicker);
+      EXPECT_FALSE(quicker);
+      BothWays(damaged, Request(kOutput, 2, 20, 700, 3));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllVersions, JobReaderTest, ::testing::ValuesIn(kVersions));
+
+// Counts that are negative, lie or multiply past 32 or 64 bits, and record numbers that point
+// nowhere, each ending as defined, the same both ways. A negative count reads nothing and lays
+// out an empty region, while the room test takes it as it is (a negative element product passes);
+// a job that does not fit reads nothing of its case blocks or results.
+TEST(HostileCountsTest, EachEndsAsDefinedAndTheSameBothWays) {
+  writer::FileMap map;
+  writer::OutputJob base = RichJob(1531);
+  base.elementCount = 4;
+  const std::string baseBytes = writer::WriteOutputFile(base, &map);
+  const auto reference = BothWays(baseBytes, Request(kOutput, 1, 20, 0, 3));
+  const std::int32_t pastEnd = map.records + 1;
+  enum Answer { kSame, kOther, kNoRoom, kStatus2, kStatus1, kBlockError, kWordError };
+  const std::pair<std::map<int, std::int32_t>, Answer> rows[] = {
+      // Element sets and elements size the room test only, the skipped cases matter to the
+      // selection list only; no case blocks are read, and then their record is not used.
+      {{{10, -1}}, kSame}, {{{11, INT32_MIN}}, kSame}, {{{14, -1}}, kSame}, {{{23, INT32_MIN}}, kSame},
+      {{{26, -1}}, kSame}, {{{26, 0}, {27, -1}}, kSame},
+      // No node list (the entry lists start on the node numbers), one more node, fewer entries.
+      {{{12, -1}}, kOther}, {{{12, 71}}, kOther}, {{{15, -1}}, kOther}, {{{16, 2}}, kOther},
+      {{{16, INT32_MIN}}, kStatus2}, {{{17, INT32_MIN}}, kStatus2},  // no entries at all
+      // Beyond 32 bits: 6 * nodes * cases, 12 * entries * cases, 64 * hangers, 24 * sets *
+      // elements, 8 * case blocks, the entries' sum itself; then beyond 64 bits.
+      {{{12, 100000}, {9, 10000}}, kNoRoom}, {{{16, 1 << 16}, {9, 1 << 16}}, kNoRoom}, {{{15, 1 << 26}}, kNoRoom},
+      {{{10, 1 << 20}, {14, 1 << 12}}, kNoRoom}, {{{26, 1 << 29}}, kNoRoom}, {{{16, INT32_MAX}, {17, INT32_MAX}}, kNoRoom},
+      {{{15, INT32_MAX}, {16, INT32_MAX}, {17, INT32_MAX}, {9, INT32_MAX}}, kNoRoom},
+      {{{11, INT32_MAX}, {14, INT32_MAX}}, kNoRoom},
+      {{{9, -1}}, kStatus1}, {{{9, 2}}, kStatus1},  // case 3 names no stored slice
+      {{{9, 4}}, kBlockError}, {{{15, 3}}, kBlockError},  // the last loads lie past the end
+      {{{20, 0}}, kWordError}, {{{20, INT32_MIN}}, kWordError}, {{{20, map.records}}, kWordError},
+      {{{20, pastEnd}}, kWordError}, {{{27, -1}}, kWordError}, {{{27, pastEnd}}, kWordError},
+  };
+  for (const auto& [items, answer] : rows) {
+    SCOPED_TRACE(::testing::Message() << "item " << items.begin()->first << " = " << items.begin()->second);
+    writer::OutputJob job = base;
+    job.itemOverrides = items;
+    const std::string bytes = writer::WriteOutputFile(job);
+    const auto o = BothWays(bytes, Request(kOutput, 1, 20, 0, 3));
+    BothWays(bytes, Request(kOutput, 2, 20, 700, 3));
+    const int status = answer == kNoRoom || answer == kStatus2 ? 2 : answer >= kStatus1 ? 1 : 0;
+    const int stop = answer == kWordError ? kStopWordRead : answer == kBlockError ? kStopBlockRead : 0;
+    EXPECT_EQ(std::tuple(o.request.status, o.messages.size(), o.chainFile),
+              std::tuple(status, answer == kWordError ? 2u : status != 0 ? 1u : 0u,
+                         stop != 0 ? "D4ODUDO.EXE " + std::to_string(stop) + "\n" : ""));
+    EXPECT_TRUE(answer != kSame || std::memcmp(o.request.res, reference.request.res, sizeof o.request.res) == 0);
+    EXPECT_TRUE(answer != kNoRoom || o.lastRecord < map.caseBlocksFirst) << o.lastRecord;
+  }
+}
+
+// Which part of the file a record belongs to decides which reader takes it, and so how a full
+// read failing there ends: the status, whether QREAD4's own message comes before "No output
+// available ...", the chain file's code (0: none) and the read error flag. No reader takes the
+// control record; a failure in the names is reported and reading goes on.
+enum Part { kControl, kWordTable, kRealTable, kNames, kExtra, kCaseBlocks, kSection1, kSection2 };
+struct Outcome { int status; bool qreadMessage; int stopCode; std::int32_t ioErrorFlag; };
+constexpr Outcome kOutcomes[] = {{1, false, 0, 0},  {1, true, kStopWordRead, -1},  {1, false, kStopDoubleRead, -1},
+                                 {0, false, kStopTextRead, 0}, {1, true, kStopWordRead, -1}, {1, true, kStopWordRead, -1},
+                                 {1, true, kStopWordRead, -1}, {1, false, kStopBlockRead, -1}};
+
+class RecordFaultTest : public ::testing::TestWithParam<std::int32_t> {};
+
+// A full read failing at each transfer in turn ends as the part's reader says; a failed read of
+// what decides the answer reports nothing and sends the request on to the full read, which (the
+// fault having passed) answers. The file is closed and every settings key too.
+TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
+  const writer::OutputJob job = RichJob(GetParam());
+  const std::int32_t v = job.version;
+  writer::FileMap map;
+  const std::string bytes = writer::WriteOutputFile(job, &map);
+  const auto partOf = [&](std::int64_t record) {
+    const std::int64_t realsFirst = v < 1400 ? -1 : map.tablesFirst + ((v < 1520 ? 3000 : 30000) + 63) / 64;
+    const std::int64_t realsLast = realsFirst + ((v < 1520 ? 3500 : 35000) + 31) / 32 - 1;
+    const std::size_t section1Words = job.nodes.size() + 2 * job.restraints.size() +
+                                      static_cast<std::size_t>(job.hangerCount * writer::HangerWords(v));
+    if (record == 1) return kControl;
+    if (record >= realsFirst && record <= realsLast && v >= 1400) return kRealTable;
+    if (record <= map.tablesLast) return kWordTable;
+    if (record <= map.namesLast) return kNames;
+    if (record <= map.extraLast) return kExtra;
+    if (record <= map.caseBlocksLast) return kCaseBlocks;
+    return record < map.resultsFirst + static_cast<std::int64_t>((section1Words + 63) / 64) ? kSection1 : kSection2;
+  };
+  // One module serves every fault, as a host keeps it loaded; each request gets a fresh runtime
+  // that fails transfer k (0: none). Room for this job and little more keeps requests cheap.
+  ScriptedModule m;
+  m.settings.PutValue("Software\\Ostrel\\TALVOR\\5.30\\Settings", "XMS Memory Allocated", "65536");
+  const auto run = [&](int k, Request& r, bool knowsSize) {
+    auto runtime = std::make_unique<ScriptedRecordRuntime>();
+    runtime->knowsRecordCount = knowsSize;
+    runtime->AddFile(kOutput, bytes);
+    if (k > 0) runtime->FailTransfer(k, kRecordReadError);
+    m.module.env().records = runtime.get();
+    m.ui.messages.clear();
+    m.files.createdPaths.clear();
+    r.RunOn(m.module);
+    return runtime;
+  };
+  m.files.AddFile(kOutput, bytes);
+  std::set<Part> seen;
+  for (bool knowsSize : {false, true}) {
+    for (int mode : {1, 2}) {
+      Request good(kOutput, mode, 20, 700, 1);
+      const auto transfers = run(0, good, knowsSize)->transfers;
+      ASSERT_EQ(good.status, 0);
+      for (std::size_t k = 1; k <= transfers.size() && (knowsSize || mode == 1); ++k) {
+        const std::int64_t record = transfers[k - 1].second;
+        const Part part = partOf(record);
+        seen.insert(part);
+        const bool quick = knowsSize && (part == kSection1 || part == kSection2);
+        const Outcome e = quick ? Outcome{0, false, 0, 0} : kOutcomes[part];
+        SCOPED_TRACE(::testing::Message() << "transfer " << k << " of record " << record << ", part " << part
+                                          << (knowsSize ? ", quick" : ", full") << ", mode " << mode);
+        Request r(kOutput, mode, 20, 700, 1);
+        const auto runtime = run(static_cast<int>(k), r, knowsSize);
+        std::vector<std::string> texts, want;
+        for (const auto& message : m.ui.messages) texts.push_back(message.text);
+        if (e.qreadMessage) want.push_back(Qread4Message(kRecordReadError, static_cast<std::int32_t>(record)));
+        if (e.status == 1) want.push_back(kNoOutput);
+        const std::vector<std::string>& made = m.files.createdPaths;
+        const std::string chain = made.empty() ? "" : made == std::vector<std::string>{"x4chain."} ? *m.files.Find(made[0]) : "?";
+        ASSERT_EQ(std::tuple(r.status, texts, chain, m.module.state().io.ioErrorFlag, runtime->IsOpen(kOutputUnit),
+                             m.settings.OpenHandleCount()),
+                  std::tuple(e.status, want, e.stopCode ? "D4ODUDO.EXE " + std::to_string(e.stopCode) + "\n" : "",
+                             e.ioErrorFlag, false, 0u));
+        ASSERT_TRUE(e.status != 0 || std::memcmp(r.res, good.res, sizeof r.res) == 0);
+      }
+    }
+  }
+  EXPECT_EQ(seen.size(), 5u + (v >= 1400) + (v >= 1440) + (v >= 1530));  // every part the file has
+}
+
+// Below 500, 500 to 999, 1000 to 1399 (legacy blocks of three sizes), 1400 to 1519 (packed reals
+// and case blocks), 1520 to 1529, 1530 and later (the extra table).
+INSTANTIATE_TEST_SUITE_P(VersionRanges, RecordFaultTest, ::testing::Values(111, 611, 1211, 1451, 1521, 1531));
+
+}  // namespace
+}  // namespace viru4deduz::testing
