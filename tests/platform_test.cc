@@ -46,7 +46,7 @@ TEST(PathsTest, TheExtensionIsTheFileNamesLastDotAndIsAddedOnlyWhereItFits) {
   EXPECT_FALSE(PathAddExtensionA(unterminated, sizeof unterminated, "."));
 }
 
-TEST(PosixFileSystemTest, FindsNamesAsWindowsWouldAndCreatesOnlyTheExactName) {
+TEST(PosixFileSystemTest, FindsNamesWhateverTheirCaseAndSeparatorsAndCreatesOnlyTheExactName) {
   TempDir dir;
   const std::string root = dir.path().string();
   PosixFileSystem files;
@@ -102,7 +102,7 @@ TEST(PosixRecordRuntimeTest, EveryKindOfTransferHasItsStatus) {
   PosixRecordRuntime runtime(*DefaultFileSystem());
   fs::create_directory(dir.path() / "Job");
   WriteFile(dir / "Job/big._p", Records(3 * kBlock, 100));
-  runtime.Open(39, dir / "JOB\\BIG._P");  // found as Windows would find it
+  runtime.Open(39, dir / "JOB\\BIG._P");  // found whatever its case and separators
   // Every record across the blocks in order, then some again after jumps.
   for (int r = 1; r <= 3 * kBlock; ++r) ExpectRecord(runtime, 39, r, 0);
   for (int r : {kBlock + 1, kBlock, 2 * kBlock + 1, 1, 3 * kBlock}) ExpectRecord(runtime, 39, r, 0);
@@ -132,7 +132,7 @@ struct Handler : ListDialogHandler {
   std::vector<int> calls;
 };
 
-// Each part runs in a child process of a new session, which has no controlling terminal until it
+// Both halves run in a child process of a new session, which has no controlling terminal until it
 // opens one; what it writes to standard error is matched whole.
 TEST(PosixUserInterfaceTest, MessagesGoToStandardErrorAndQuestionsToTheTerminalIfAny) {
   const char* entries[] = {"CASE 1 (OPE) W+T1+P1", "CASE 2 (SUS) W+P1"};
@@ -248,16 +248,16 @@ TEST_F(PosixSettingsStoreTest, RootFollowsTheEnvironmentAtEveryOpen) {
 
   if (geteuid() != 0) GTEST_SKIP() << "needs root to become a user without a home";
   // A user with no password entry and no usable XDG_CONFIG_HOME or HOME: the store has no root.
-  const std::pair<const char*, const char*> environments[] = {{nullptr, ""}, {"relative/config", nullptr}};
-  for (const auto& [configHome, home] : environments) {
+  const struct { const char *configHome, *home; } environments[] = {{nullptr, ""}, {"relative/config", nullptr}};
+  for (const auto& env : environments) {  // nullptr: unset
     auto child = [&] {
-      configHome ? setenv("XDG_CONFIG_HOME", configHome, 1) : unsetenv("XDG_CONFIG_HOME");
-      home ? setenv("HOME", home, 1) : unsetenv("HOME");
+      env.configHome ? setenv("XDG_CONFIG_HOME", env.configHome, 1) : unsetenv("XDG_CONFIG_HOME");
+      env.home ? setenv("HOME", env.home, 1) : unsetenv("HOME");
       key = 7;
       const bool noRoot = setuid(4000123) == 0 && store_.CreateKey(kCurrentUserKey, "x", &key) == ENOENT;
       _exit(noRoot && key == 0 ? 0 : 1);
     };
-    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "") << (home ? "empty HOME" : "no HOME");
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "") << (env.home ? "empty HOME" : "no HOME");
   }
 }
 
@@ -266,7 +266,7 @@ TEST_F(PosixSettingsStoreTest, TwoWritersReplacingOneValueNeverShowAReaderATornO
   const std::string values[] = {std::string(300000, 'a') + 'k', std::string(300000, 'b') + 'l'};
   ASSERT_EQ(store_.SetValue(key_, "Shared", values[0].data(), values[0].size()), 0);
   std::atomic<int> running = 2;
-  auto write = [&running](const std::string& value) {
+  auto keepReplacing = [&running](const std::string& value) {
     PosixSettingsStore own;  // a store of its own opens the key afresh
     SettingsKey key = 0;
     bool ok = own.CreateKey(kCurrentUserKey, "Settings", &key) == 0;
@@ -274,7 +274,7 @@ TEST_F(PosixSettingsStoreTest, TwoWritersReplacingOneValueNeverShowAReaderATornO
     EXPECT_TRUE(ok);
     --running;
   };
-  std::thread first(write, std::cref(values[0])), second(write, std::cref(values[1]));
+  std::thread first(keepReplacing, std::cref(values[0])), second(keepReplacing, std::cref(values[1]));
   int reads = 0, torn = 0;
   for (std::string value; running > 0; ++reads) {
     if (Query(key_, "Shared", &value, values[0].size()) != 0 || (value != values[0] && value != values[1])) ++torn;

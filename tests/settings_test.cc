@@ -1,7 +1,7 @@
 // The settings class over the scripted store: its two values, and its store's failures in a request.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "settings/talvor_registry.h"
