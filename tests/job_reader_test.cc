@@ -253,10 +253,15 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
       Request good(kOutput, mode, 20, 700, 1);
       const auto transfers = run(0, good, knowsSize)->transfers;
       ASSERT_EQ(good.status, 0);
+      // Each part's first and last transfers and every 61st between them: a part reads all its
+      // records alike, and a request per transfer of the larger tables would take minutes.
+      const auto partAt = [&](std::size_t k) { return partOf(transfers[k - 1].second); };
       for (std::size_t k = 1; k <= transfers.size() && (knowsSize || mode == 1); ++k) {
         const std::int64_t record = transfers[k - 1].second;
         const Part part = partOf(record);
         seen.insert(part);
+        const bool edge = k == 1 || k == transfers.size() || partAt(k - 1) != part || partAt(k + 1) != part;
+        if (!edge && k % 61 != 0) continue;
         const bool quick = knowsSize && (part == kSection1 || part == kSection2);
         const Outcome e = quick ? Outcome{0, false, 0, 0} : kOutcomes[part];
         SCOPED_TRACE(::testing::Message() << "transfer " << k << " of record " << record << ", part " << part
