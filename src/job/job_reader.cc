@@ -55,6 +55,28 @@ JobOutcome JobReader::Request(const HostRequest& q) {
   return JobOutcome::kNoOutput;
 }
 
+void JobReader::ReadWholeJob(std::int32_t workWordCount,
+                             const std::function<std::int32_t*()>& workArea) {
+  char jobPath[kJobPathWidth] = {};
+  modulePath_.copy(jobPath, kJobPathWidth - 1);
+  int node[2] = {0, 0};
+  float resultBlock[12] = {};
+  int loadCase = 1;  // any case: the driver takes it without the dialog
+  char caseLabel[kCaseLabelWidth + 1] = {};
+  HostRequest q;
+  q.jobPath = jobPath;
+  q.jobPathLength = static_cast<int>(std::min<std::size_t>(modulePath_.size(), kJobPathWidth - 1));
+  q.jobPathSpelling = spelling_.c_str();
+  q.extractMode = kAssembleNothing;
+  q.node = node;
+  q.loadCase = &loadCase;
+  q.caseLabel = caseLabel;
+  q.resultBlock = resultBlock;
+  q.workWordCount = workWordCount;
+  q.workArea = workArea;
+  Request(q);
+}
+
 JobOutcome JobReader::Open(const std::string& modulePath, const std::string& spelling) {
   state_ = std::make_unique<ModuleState>();
   modulePath_ = modulePath;
@@ -63,28 +85,10 @@ JobOutcome JobReader::Open(const std::string& modulePath, const std::string& spe
   wholeResults_.reset();
   wholeResultsWords_ = 0;
 
-  char jobPath[kJobPathWidth] = {};
-  modulePath.copy(jobPath, kJobPathWidth - 1);
-  const int length = static_cast<int>(std::min<std::size_t>(modulePath.size(), kJobPathWidth - 1));
-  int node[2] = {0, 0};
-  float resultBlock[12] = {};
-  int loadCase = 1;  // any case: the driver takes it without the dialog
-  char caseLabel[kCaseLabelWidth + 1] = {};
-  std::int32_t none = 0;
-  HostRequest q;
-  q.jobPath = jobPath;
-  q.jobPathLength = length;
-  q.jobPathSpelling = spelling.c_str();
-  q.extractMode = kAssembleNothing;
-  q.node = node;
-  q.loadCase = &loadCase;
-  q.caseLabel = caseLabel;
-  q.resultBlock = resultBlock;
   // No work area: the room test ends the request before anything beyond the control data is
   // read (a job without results passes it and reads nothing into the single word).
-  q.workWordCount = 0;
-  q.workArea = [&none] { return &none; };
-  Request(q);
+  std::int32_t none = 0;
+  ReadWholeJob(0, [&none] { return &none; });
   return state_->driver.stage == DriverStage::kNotStarted ? JobOutcome::kNoOutput
                                                           : JobOutcome::kResults;
 }
@@ -162,25 +166,7 @@ JobOutcome JobReader::PrepareSupports(std::int32_t workWordCount) {
   restraintNodes_.clear();
   wholeResultsWords_ = static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 1));
   wholeResults_ = std::make_unique_for_overwrite<std::int32_t[]>(wholeResultsWords_);
-  char jobPath[kJobPathWidth] = {};
-  modulePath_.copy(jobPath, kJobPathWidth - 1);
-  const int length = static_cast<int>(std::min<std::size_t>(modulePath_.size(), kJobPathWidth - 1));
-  int node[2] = {0, 0};
-  float resultBlock[12] = {};
-  int loadCase = 1;
-  char caseLabel[kCaseLabelWidth + 1] = {};
-  HostRequest q;
-  q.jobPath = jobPath;
-  q.jobPathLength = length;
-  q.jobPathSpelling = spelling_.c_str();
-  q.extractMode = kAssembleNothing;
-  q.node = node;
-  q.loadCase = &loadCase;
-  q.caseLabel = caseLabel;
-  q.resultBlock = resultBlock;
-  q.workWordCount = workWordCount;
-  q.workArea = [this] { return wholeResults_.get(); };
-  Request(q);
+  ReadWholeJob(workWordCount, [this] { return wholeResults_.get(); });
   if (state_->driver.stage != DriverStage::kResultsRead) {
     wholeResults_.reset();
     return state_->driver.stage == DriverStage::kCaseChosen ? JobOutcome::kWorkAreaTooSmall

@@ -117,6 +117,8 @@ class JobReader {
 
  private:
   std::int32_t Ordinal(int k);
+  // The request's steps for the job Open named, reading everything and assembling nothing.
+  void ReadWholeJob(std::int32_t workWordCount, const std::function<std::int32_t*()>& workArea);
 
   Env& env_;
   std::unique_ptr<ModuleState> state_;
