@@ -24,12 +24,12 @@ constexpr char kNoOutput[] = "No output available for this TALVOR job.";
 
 using GetLoadsTest = HostTest;
 
-// The job is the host's path with the extension "._p" when that file exists, else the one the
-// user picks in the open-file dialog: a cancel ends the request silently, the host's buffer
-// keeping the "._p" form; a path ending in Q names the "._Q" output. Of two files whose names
-// differ only in case, the one the host's spelling names is read (where none is, the first in byte
-// order), and the path comes back upper-cased. Node 10 carries two entries: 1.25 + 1.0 = 2.25 -> 2, -2 - 0.75 -> -3, 3.5 -> 4
-// (halves away from zero), 4, -0.5 -> -1, 106; node 20 none. A work area of one word fits no job.
+// The job is the host's path with the extension "._p" when that file exists, else the user's
+// pick in the open-file dialog (a cancel ends silently, the host's buffer keeping the "._p"
+// form); a path ending in Q names the "._Q" output. Of names differing only in case, the host's
+// spelling is read (else the first in byte order), and the path comes back upper-cased. Node 10
+// carries two entries: 1.25 + 1.0 = 2.25 -> 2, -2 - 0.75 -> -3, 3.5 -> 4 (halves away from
+// zero), 4, -0.5 -> -1, 106; node 20 none. A work area of one word fits no job.
 TEST_F(GetLoadsTest, PathsDialogsAndAnswers) {
   Request empty(""), missing(dir_ / "pipe1.x4");
   empty.Run(module_.getLoads);
@@ -53,13 +53,13 @@ TEST_F(GetLoadsTest, PathsDialogsAndAnswers) {
   WriteFile(dir_ / "JOBS/PIPE1._P", writer::WriteOutputFile(other));
   WriteFile(dir_ / "jobs/Pipe3._P", writer::WriteOutputFile(SmallJob()));
   WriteFile(dir_ / "jobs/PIPE3._p", writer::WriteOutputFile(other));  // first in byte order
-  Request loads(jobPath, 1, 10), twin(dir_ / "JOBS/PIPE1.X4", 1, 10), other3(dir_ / "jobs/pipe3.x4", 1, 10), free(jobPath, 1, 20);
-  for (Request* r : {&loads, &twin, &other3, &free}) r->Run(module_.getLoads);
+  Request loads(jobPath, 1, 10), twin(dir_ / "JOBS/PIPE1.X4", 1, 10), byteOrder(dir_ / "jobs/pipe3.x4", 1, 10), free(jobPath, 1, 20);
+  for (Request* r : {&loads, &twin, &byteOrder, &free}) r->Run(module_.getLoads);
   ASSERT_EQ(loads.status, 0);
   EXPECT_STREQ(loads.jobPath, Upper(dir_ / "jobs/pipe1._p").c_str());
   const float expected[6] = {2, -3, 4, 4, -1, 106};
   for (int k = 0; k < 6; ++k) EXPECT_EQ(loads.res[k][0], expected[k]) << "component " << k + 1;
-  EXPECT_EQ(std::tuple(twin.res[0][0], other3.res[0][0]), std::tuple(202.0f, 202.0f));
+  EXPECT_EQ(std::tuple(twin.res[0][0], byteOrder.res[0][0]), std::tuple(202.0f, 202.0f));
   EXPECT_EQ(free.status, 2);
   EXPECT_EQ(std::string(free.caseLabel, 150), std::string(loads.caseLabel, 150));
   SetWorkAreaSize("7");

@@ -198,11 +198,11 @@ TEST(HostileCountsTest, EachEndsAsDefinedAndTheSameBothWays) {
   }
 }
 
-// Which part of the file a record belongs to decides which reader takes it, and so how a full
+// Which piece of the file a record belongs to decides which reader takes it, and so how a full
 // read failing there ends: the status, whether QREAD4's own message comes before "No output
 // available ...", the chain file's code (0: none) and the read error flag. No reader takes the
 // control record; a failure in the names is reported and reading goes on.
-enum Part { kControl, kWordTable, kRealTable, kNames, kExtra, kCaseBlocks, kSection1, kSection2 };
+enum Piece { kControl, kWordTable, kRealTable, kNames, kExtra, kCaseBlocks, kSection1, kSection2 };
 struct Outcome { int status; bool qreadMessage; int stopCode; std::int32_t ioErrorFlag; };
 constexpr Outcome kOutcomes[] = {{1, false, 0, 0},  {1, true, kStopWordRead, -1},  {1, false, kStopDoubleRead, -1},
                                  {0, false, kStopTextRead, 0}, {1, true, kStopWordRead, -1}, {1, true, kStopWordRead, -1},
@@ -210,7 +210,7 @@ constexpr Outcome kOutcomes[] = {{1, false, 0, 0},  {1, true, kStopWordRead, -1}
 
 class RecordFaultTest : public ::testing::TestWithParam<std::int32_t> {};
 
-// A full read failing at each transfer in turn ends as the part's reader says; a failed read of
+// A full read failing at each transfer in turn ends as the piece's reader says; a failed read of
 // what decides the answer reports nothing and sends the request on to the full read, which (the
 // fault having passed) answers. The file is closed and every settings key too.
 TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
@@ -218,7 +218,7 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
   const std::int32_t v = job.version;
   writer::FileMap map;
   const std::string bytes = writer::WriteOutputFile(job, &map);
-  const auto partOf = [&](std::int64_t record) {
+  const auto pieceOf = [&](std::int64_t record) {
     const std::int64_t realsFirst = v < 1400 ? -1 : map.tablesFirst + ((v < 1520 ? 3000 : 30000) + 63) / 64;
     const std::int64_t realsLast = realsFirst + ((v < 1520 ? 3500 : 35000) + 31) / 32 - 1;
     const std::size_t section1Words = job.nodes.size() + 2 * job.restraints.size() +
@@ -247,24 +247,24 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
     return runtime;
   };
   m.files.AddFile(kOutput, bytes);
-  std::set<Part> seen;
+  std::set<Piece> seen;
   for (bool knowsSize : {false, true}) {
     for (int mode : {1, 2}) {
       Request good(kOutput, mode, 20, 700, 1);
       const auto transfers = run(0, good, knowsSize)->transfers;
       ASSERT_EQ(good.status, 0);
-      // Each part's first and last transfers and every 61st between them: a part reads all its
+      // Each piece's first and last transfers and every 61st between them: a piece reads all its
       // records alike, and a request per transfer of the larger tables would take minutes.
-      const auto partAt = [&](std::size_t k) { return partOf(transfers[k - 1].second); };
+      const auto pieceAt = [&](std::size_t k) { return pieceOf(transfers[k - 1].second); };
       for (std::size_t k = 1; k <= transfers.size() && (knowsSize || mode == 1); ++k) {
         const std::int64_t record = transfers[k - 1].second;
-        const Part part = partOf(record);
-        seen.insert(part);
-        const bool edge = k == 1 || k == transfers.size() || partAt(k - 1) != part || partAt(k + 1) != part;
+        const Piece piece = pieceOf(record);
+        seen.insert(piece);
+        const bool edge = k == 1 || k == transfers.size() || pieceAt(k - 1) != piece || pieceAt(k + 1) != piece;
         if (!edge && k % 61 != 0) continue;
-        const bool quick = knowsSize && (part == kSection1 || part == kSection2);
-        const Outcome e = quick ? Outcome{0, false, 0, 0} : kOutcomes[part];
-        SCOPED_TRACE(::testing::Message() << "transfer " << k << " of record " << record << ", part " << part
+        const bool quick = knowsSize && (piece == kSection1 || piece == kSection2);
+        const Outcome e = quick ? Outcome{0, false, 0, 0} : kOutcomes[piece];
+        SCOPED_TRACE(::testing::Message() << "transfer " << k << " of record " << record << ", piece " << piece
                                           << (knowsSize ? ", quick" : ", full") << ", mode " << mode);
         Request r(kOutput, mode, 20, 700, 1);
         const auto runtime = run(static_cast<int>(k), r, knowsSize);
@@ -282,7 +282,7 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
       }
     }
   }
-  EXPECT_EQ(seen.size(), 5u + (v >= 1400) + (v >= 1440) + (v >= 1530));  // every part the file has
+  EXPECT_EQ(seen.size(), 5u + (v >= 1400) + (v >= 1440) + (v >= 1530));  // every piece the file has
 }
 
 // Below 500, 500 to 999, 1000 to 1399 (legacy blocks of three sizes), 1400 to 1519 (packed reals

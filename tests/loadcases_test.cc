@@ -17,10 +17,10 @@ constexpr int B = kBasicCaseMarker, C = kCombinationCaseMarker, H = kHarmonicCas
 constexpr char kFailed[] = "<no label>";
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-struct Part { std::int32_t code; double factor = 1.0; std::int32_t decimals = 0; };
+struct Entry { std::int32_t code; double factor = 1.0; std::int32_t decimals = 0; };
 
 // A harmonic case: its marker and two reals, each in two code table words, the low-order one first.
-std::vector<Part> Harmonic(double first, double second) {
+std::vector<Entry> Harmonic(double first, double second) {
   std::int32_t w[4];
   std::memcpy(w, &first, 8), std::memcpy(w + 2, &second, 8);
   return {{H}, {w[0]}, {w[1]}, {w[2]}, {w[3]}};
@@ -29,8 +29,8 @@ std::vector<Part> Harmonic(double first, double second) {
 // Code table entries from `position` on, then the end code. Each marker starts the next case, from
 // case `first` on, with the stress type, keep/discard and combination method of `options`.
 struct Cases {
-  Cases(const std::vector<Part>& entries, std::array<std::int32_t, 3> options, int first = 1, int position = 1) {
-    for (const Part& e : entries) {
+  Cases(const std::vector<Entry>& entries, std::array<std::int32_t, 3> options, int first = 1, int position = 1) {
+    for (const Entry& e : entries) {
       if (e.code == B || e.code == C || e.code == H) {
         starts[first] = position + 1;
         t->Option(first, 2) = options[0], t->Option(first, 3) = options[1], t->Option(first++, 5) = options[2];
@@ -58,7 +58,7 @@ struct Cases {
 TEST(CaseLabelTest, EachKindOfCaseReadsAsItsComponents) {
   const double notSet = kNotSetFactor, nan = std::nan("");
   // Case number; stress type, keep/discard, combination method; code table entries; label.
-  const std::tuple<std::int32_t, std::array<std::int32_t, 3>, std::vector<Part>, const char*> rows[] = {
+  const std::tuple<std::int32_t, std::array<std::int32_t, 3>, std::vector<Entry>, const char*> rows[] = {
       {1, {4, 0, 0}, {{B}, {1, -1}, {3, notSet}, {6, 2.5, 1}, {9, -1.5, 1}, {2, 0, 2}, {4, 3, 0}, {5, 0.5, 2}, {64, 2.5, -3}, {B}},
        "CASE 1 (OPE) -W+T1+2.5P1-1.5F1+D1+3T2+0.50T3+3HP"},
       {1, {4, 0, 0}, {{B}, {1, notSet}, {3, 0.125, 2}, {6, 0.15f, 1}, {9, 0.35f, 1}, {2, 7.7, -2}, {10, 0.1, 12}, {C}},
@@ -88,7 +88,7 @@ TEST(CaseLabelTest, EachKindOfCaseReadsAsItsComponents) {
 // outside the tables is read, whatever the starts and codes hold.
 TEST(CaseLabelTest, TheLineAndTheTablesAreNeverOverrun) {
   // "W+W...+W" of 255 characters, then a component whose "+" would fill the body: its name is never looked at.
-  std::vector<Part> full(130, Part{1});
+  std::vector<Entry> full(130, Entry{1});
   full[0] = {B}, full[129] = {60};
   std::string body = "W";
   while (body.size() < 256) body += "+W";

@@ -64,15 +64,15 @@ TEST_P(OutputFileTest, EveryVersionReadsBackIntoTheSameTablesAndRegions) {
   for (std::size_t e = 0; e < 6; ++e) EXPECT_EQ(word(g.restraintNodes, e), job.restraints[e].node);
   for (std::size_t e = 0; e < 6; ++e) EXPECT_EQ(word(g.restraintTags, e), job.restraints[e].tag);
   // Hanger records: 37 words each, one after another; or split into 47-word slots (zero-filled
-  // past the file's first part), then a slot of one word each, then 16-word slots.
+  // past the leading words the file holds), then a slot of one word each, then 16-word slots.
   const bool split = !(v == 110 || v == 210 || v == 610 || v == 710);
-  const std::size_t firstPart = v < 1400 ? 20 : v < 1530 ? 44 : 47, slot = split ? 47 : 37;
+  const std::size_t leading = v < 1400 ? 20 : v < 1530 ? 44 : 47, slot = split ? 47 : 37;
   for (std::size_t i = 0; i < 2; ++i) {
     const std::vector<std::int32_t>& in = job.hangerRecords[i];
-    for (std::size_t w = 0; w < slot; ++w) EXPECT_EQ(word(g.hangerRecords, slot * i + w), !split || w < firstPart ? in[w] : 0);
+    for (std::size_t w = 0; w < slot; ++w) EXPECT_EQ(word(g.hangerRecords, slot * i + w), !split || w < leading ? in[w] : 0);
     if (!split) continue;
-    EXPECT_EQ(word(g.hangerRecords, 94 + i), in[firstPart]);
-    for (std::size_t w = 0; w < 16; ++w) EXPECT_EQ(word(g.hangerRecords, 96 + 16 * i + w), in[firstPart + 1 + w]);
+    EXPECT_EQ(word(g.hangerRecords, 94 + i), in[leading]);
+    for (std::size_t w = 0; w < 16; ++w) EXPECT_EQ(word(g.hangerRecords, 96 + 16 * i + w), in[leading + 1 + w]);
   }
   // Values as the version stores them: 3-byte packed reals before 1510, 6 loads per entry before 1530.
   auto stored = [&](float x) { return v >= 1510 ? x : UnpackReal3(writer::PackReal3(x).data()); };
@@ -145,13 +145,13 @@ TEST_F(RecordReadersTest, AStreamReadsTheNextRecordOnlyWhenAnItemIsWanted) {
 TEST_F(RecordReadersTest, EachReaderStopsWithItsOwnCode) {
   std::vector<std::int32_t> words(200, -5);
   std::vector<double> reals(64);
-  std::vector<char> text(768);
+  std::vector<char> text(600);
   StreamCursor block{1, kWordBlockUsedUp}, position{1, kWordStreamUsedUp + 1}, stream{1, kWordStreamUsedUp};
   const std::string kEnd = "record could not be read", kOut = "stream position out of range";
-  const std::tuple<std::function<std::int32_t()>, int, int, int, std::string> rows[] = {  // stop code, flag, record
-      {[&] { StreamCursor c{1, 65}; readers_.QREAD4(words, kOutputUnit, 128, c, 0); return c.record; }, 7, -1, 3, kEnd},
+  const std::tuple<std::function<std::int32_t()>, int, int, int, std::string> rows[] = {  // read, stop code, flag, record, reason
+      {[&] { StreamCursor c{1, 65}; readers_.QREAD4(words, kOutputUnit, 65, c, 0); return c.record; }, 7, -1, 3, kEnd},
       {[&] { StreamCursor c{1, 33}; readers_.ReadDoubleStream(reals, kOutputUnit, 64, c, 0); return c.record; }, 9, -1, 3, kEnd},
-      {[&] { std::int32_t r = 1; readers_.ReadTextStream(kOutputUnit, r, text, 768, 0); return r; }, 105, 0, 3, kEnd},
+      {[&] { std::int32_t r = 1; readers_.ReadTextStream(kOutputUnit, r, text, 600, 0); return r; }, 105, 0, 3, kEnd},
       {[&] { readers_.ReadWordBlock(kOutputUnit, block, words, 65); return block.record; }, 409, -1, 3, kEnd},
       {[&] { readers_.ReadWordBlock(kOutputUnit, block, words, 1); return block.record; }, 409, -1, 3, kOut},
       {[&] { readers_.QREAD4(words, kOutputUnit, 0, position, 0); return position.record; }, 7, -1, 1, kOut},
@@ -162,8 +162,8 @@ TEST_F(RecordReadersTest, EachReaderStopsWithItsOwnCode) {
     SCOPED_TRACE(reason + " " + std::to_string(stopCode));
     io_.ioErrorFlag = 0, io_.ioStatus = 0;
     m_.ui.messages.clear(), failures_.clear();
-    const int status = reason == kEnd ? kRecordBeyondEnd : 0;  // 0: no transfer was made
-    EXPECT_EQ(std::tuple(read(), words[64], io_.ioErrorFlag), std::tuple(record, -5, flag));
+    const std::int32_t named = read(), status = reason == kEnd ? kRecordBeyondEnd : 0;  // 0: no transfer made
+    EXPECT_EQ(std::tuple(named, words[64], io_.ioErrorFlag), std::tuple(record, -5, flag));
     EXPECT_EQ(*m_.files.Find("x4chain."), "D4ODUDO.EXE " + std::to_string(stopCode) + "\n");
     ASSERT_EQ(failures_.size(), 1u);
     EXPECT_EQ(std::tuple(failures_[0].stopCode, failures_[0].status, failures_[0].record, std::string(failures_[0].reason)),
