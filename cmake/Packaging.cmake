@@ -1,8 +1,14 @@
 # Installing the module and packaging it: the shared module with its SONAME links, the public
-# header, the command's man page, a CMake package (find_package(VirU4Deduz) gives the imported
-# target VirU4Deduz::VirU4Deduz), a pkg-config file, and a Debian package through CPack.
+# header, a CMake package (find_package(VirU4Deduz) gives the imported target
+# VirU4Deduz::VirU4Deduz), a pkg-config file, and Debian packages through CPack.
 # The static libraries (the module's core, the writer) are build-time parts and stay out.
-include(GNUInstallDirs)
+#
+# Every installed file belongs to one of three components, one Debian package each:
+#   runtime      libviru4deduz0     the shared module and its SONAME link
+#   development  libviru4deduz-dev  the header, the .so link, the CMake package, the pkg-config
+#                                   file and the example hosts' sources (examples/)
+#   command      viru4deduz         the command, its man page, bash completion and sample job
+#                                   (tools/cli, tools/sample)
 include(CMakePackageConfigHelpers)
 
 target_include_directories(VirU4Deduz PUBLIC
@@ -10,16 +16,15 @@ target_include_directories(VirU4Deduz PUBLIC
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 
 install(TARGETS VirU4Deduz EXPORT VirU4DeduzTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/VirU4Deduz.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz)
-
-# The man page is installed with the command-line host it describes (tools/cli).
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz COMPONENT development)
 
 # The CMake package. The targets file finds its prefix from where it lies, so an installed tree
 # can move.
 set(cmake_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/VirU4Deduz)
-install(EXPORT VirU4DeduzTargets NAMESPACE VirU4Deduz:: DESTINATION ${cmake_package_dir})
+install(EXPORT VirU4DeduzTargets NAMESPACE VirU4Deduz:: DESTINATION ${cmake_package_dir}
+  COMPONENT development)
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/package/VirU4DeduzConfig.cmake @ONLY CONTENT [[
 # VirU4Deduz: the module that gives support loads and node displacements of pipe stress jobs.
 # Provides the imported target VirU4Deduz::VirU4Deduz (the shared module and its header).
@@ -30,7 +35,7 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/VirU4DeduzConfigVer
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/package/VirU4DeduzConfig.cmake
               ${CMAKE_BINARY_DIR}/package/VirU4DeduzConfigVersion.cmake
-  DESTINATION ${cmake_package_dir})
+  DESTINATION ${cmake_package_dir} COMPONENT development)
 
 # The pkg-config file, relocatable like the CMake package: its prefix is found from the file's
 # own directory (pkg-config's pcfiledir), so the same file serves /usr and a temporary prefix.
@@ -57,33 +62,86 @@ Libs: -L${libdir} -lVirU4Deduz
 Cflags: -I${includedir}
 ]])
 install(FILES ${CMAKE_BINARY_DIR}/package/viru4deduz.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 
-# The Debian package: cpack -G DEB in the build tree.
+# The Debian packages: cpack -G DEB in the build tree makes one per component.
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime development command)
 set(CPACK_PACKAGE_NAME viru4deduz)
 set(CPACK_PACKAGE_VENDOR "VirU4Deduz developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "support loads and displacements from pipe stress jobs")
-# The long description in lines of Debian's width; CPack indents each line.
-string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-  "A loadable module that a piping design program calls to get, for one load"
-  "case of a pipe stress job, the support loads at a node or the displacements"
-  "of two nodes, read from the analysis output file that the stress analysis"
-  "left beside the job."
-  "The package holds the module, its header, a CMake package and a pkg-config"
-  "file for hosts that link it, and the viru4deduz command, which prints the"
-  "same results in a terminal or for a script.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Debian's modes whatever the umask of the machine that packs.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VirU4Deduz maintainers <viru4deduz@example.org>")
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "VirU4Deduz maintainers <maintainers@viru4deduz.org>")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps works out libc and libstdc++ from the binaries; the shlibs file lets other
-# packages depend on this one's library the same way.
+# packages depend on the module's package the same way, on any later version of the same SONAME.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libviru4deduz${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libviru4deduz-dev)
+set(CPACK_DEBIAN_COMMAND_PACKAGE_NAME viru4deduz)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION science)
+# dpkg runs ldconfig once at the end of a run for every package that activates its trigger, as
+# a package with a shared library in the loader's directories must. (CPack's own maintainer
+# scripts run ldconfig as well, which lintian warns of: harmless, and CPack cannot leave them out
+# but for scripts of our own that would do nothing, which lintian warns of too.)
+file(WRITE ${CMAKE_BINARY_DIR}/package/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/package/triggers)
+# The development files name the module's exact file, so they go with that very version. The
+# command holds the module's code itself and needs no package of it.
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
+  "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME} (= ${PROJECT_VERSION})")
+
+# Each description's first line is the package's synopsis; CPack indents the lines that follow,
+# which keep within Debian's width.
+set(about_module
+  "A loadable module that a piping design program calls to get, for one load"
+  "case of a pipe stress job, the support loads at a node or the displacements"
+  "of two nodes, read from the output file that the stress analysis left"
+  "beside the job.")
+string(JOIN "\n" CPACK_DEBIAN_RUNTIME_DESCRIPTION
+  "support loads and displacements from pipe stress jobs - module"
+  ${about_module}
+  "This package holds the shared module, libVirU4Deduz.so.${PROJECT_VERSION_MAJOR}.")
+string(JOIN "\n" CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+  "support loads and displacements from pipe stress jobs - development files"
+  ${about_module}
+  "This package holds what a host program needs to link the module or load it"
+  "with dlopen: the header, a CMake package (find_package(VirU4Deduz)), a"
+  "pkg-config file (viru4deduz) and the sources of two example hosts.")
+string(JOIN "\n" CPACK_DEBIAN_COMMAND_DESCRIPTION
+  "support loads and displacements from pipe stress jobs - command"
+  "The viru4deduz command answers what a host program asks the VirU4Deduz"
+  "module, from a terminal or a script: the loads at a node or at every"
+  "support, the displacements of nodes, the load cases with their labels, and"
+  "what an output file holds, as a table, CSV or JSON. It holds the module's"
+  "code itself. A sample job comes with it.")
+
+# Each package's copyright file and changelog (packaging/), in /usr/share/doc/<package>. They go
+# into the packages only: a component install, as CPack makes, takes EXCLUDE_FROM_ALL files, and
+# cmake --install of the whole tree does not.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog changelog_top LIMIT_COUNT 1)
+if(NOT changelog_top MATCHES "^viru4deduz \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog begins '${changelog_top}': add an entry for ${PROJECT_VERSION}")
+endif()
+viru4deduz_gzip_for_install(viru4deduz_debian_changelog ${PROJECT_SOURCE_DIR}/packaging/changelog
+  ${CMAKE_BINARY_DIR}/package/changelog.gz)
+foreach(component IN LISTS CPACK_COMPONENTS_ALL)
+  string(TOUPPER ${component} upper)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/package/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_DEBIAN_${upper}_PACKAGE_NAME}
+    COMPONENT ${component} EXCLUDE_FROM_ALL)
+endforeach()
 include(CPack)
 
 if(VIRU4DEDUZ_TESTS)
@@ -93,7 +151,8 @@ if(VIRU4DEDUZ_TESTS)
     set(cli_name viru4deduz)
   endif()
   # Installs into a temporary prefix, builds the example hosts and a pkg-config program against
-  # it, and builds the Debian package; cleans up after itself.
+  # it, builds the Debian packages, runs the man page's examples with the packed command and
+  # sample, and checks the packages with lintian; cleans up after itself.
   add_test(NAME packaging
     COMMAND ${PROJECT_SOURCE_DIR}/tests/packaging_test.sh
       --source ${PROJECT_SOURCE_DIR}
@@ -103,5 +162,5 @@ if(VIRU4DEDUZ_TESTS)
       --dlopen-host $<TARGET_FILE:dlopen_host>
       --module $<TARGET_FILE:VirU4Deduz>
       --cli ${cli_name})
-  set_tests_properties(packaging PROPERTIES TIMEOUT 120)
+  set_tests_properties(packaging PROPERTIES TIMEOUT 300)
 endif()

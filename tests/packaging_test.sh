@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The module as others take it: loaded with dlopen by a host, installed into a prefix and found
-# there through its CMake package and its pkg-config file, and packed as a Debian package.
+# there through its CMake package and its pkg-config file, and packed as Debian packages that
+# lintian passes, the command's man page showing what the packed command prints.
 #
 #   packaging_test.sh --build DIR [--source DIR] [--cxx COMPILER] [--sanitize 0|1]
 #                     [--dlopen-host FILE] [--module FILE] [--cli NAME|none]
@@ -118,27 +119,53 @@ else
 fi
 
 step "cpack -G DEB"
+version=$(cached CMAKE_PROJECT_VERSION)
+deb() { echo "$work/deb/$1_${version}_$(dpkg --print-architecture).deb"; }
+# Package $1 holds a path for each pattern of dpkg -c's lines that follows, and Debian's copyright
+# file and changelog; no static library.
+holds() {
+  local package=$1 listing re; shift
+  listing=$(dpkg -c "$(deb "$package")") || { fail "no package $package"; return; }
+  for re in "$@" "^-.* \./usr/share/doc/$package/copyright$" "^-.* \./usr/share/doc/$package/changelog\.gz$"; do
+    grep -Eq "$re" <<<"$listing" || fail "$package: nothing matches $re"
+  done
+  ! grep -Eq '\.a$' <<<"$listing" || fail "$package: holds a static library"
+  awk -v deb="$(deb "$package")" 'NR == 1 { print deb ":" } { print "  " $6, $7, $8 }' <<<"$listing"
+}
 if cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1; then
-  deb=$(find "$work/deb" -maxdepth 1 -name '*.deb' | head -n 1)
-  listing=$(dpkg -c "$deb") || fail "dpkg -c: no package in $work/deb"
-  has() { grep -Eq "$1" <<<"$listing" || fail "package: nothing matches $1"; }
-  lib_re='\./usr/lib(/[a-z0-9_-]+)?'
-  has "^-.* $lib_re/libVirU4Deduz\.so\.[0-9]+\.[0-9]+\.[0-9]+$"
-  has "^l.* $lib_re/libVirU4Deduz\.so\.[0-9]+ -> libVirU4Deduz\.so\.[0-9.]+$"
-  has "^l.* $lib_re/libVirU4Deduz\.so -> libVirU4Deduz\.so\.[0-9]+$"
-  has "^-.* \./usr/include/VirU4Deduz/VirU4Deduz\.h$"
-  has "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzConfig\.cmake$"
-  has "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzConfigVersion\.cmake$"
-  has "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzTargets\.cmake$"
-  has "^-.* $lib_re/pkgconfig/viru4deduz\.pc$"
-  [ "$cli" = none ] || has "^-.* \./usr/bin/$cli$"
-  [ ! -f "$source_dir/docs/viru4deduz.1" ] || has "^-.* \./usr/share/man/man1/viru4deduz\.1$"
-  ! grep -Eq '\.a$' <<<"$listing" || fail "package: holds a static library"
-  [ "$(dpkg-deb -f "$deb" Package)" = viru4deduz ] || fail "package: name $(dpkg-deb -f "$deb" Package)"
-  depends=$(dpkg-deb -f "$deb" Depends)
-  grep -q 'libc6' <<<"$depends" && grep -q 'libstdc++6' <<<"$depends" || fail "package: Depends '$depends'"
-  echo "$deb:"
-  echo "$listing" | awk '{ print "  " $6, $7, $8 }'
+  lib_re="\./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
+  holds libviru4deduz0 "^-.* $lib_re/libVirU4Deduz\.so\.[0-9]+\.[0-9]+\.[0-9]+$" \
+    "^l.* $lib_re/libVirU4Deduz\.so\.[0-9]+ -> libVirU4Deduz\.so\.[0-9.]+$"
+  holds libviru4deduz-dev "^l.* $lib_re/libVirU4Deduz\.so -> libVirU4Deduz\.so\.[0-9]+$" \
+    "^-.* \./usr/include/VirU4Deduz/VirU4Deduz\.h$" "^-.* $lib_re/pkgconfig/viru4deduz\.pc$" \
+    "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzConfig\.cmake$" \
+    "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzConfigVersion\.cmake$" \
+    "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzTargets\.cmake$"
+  # dpkg-shlibdeps sorts what it finds.
+  [[ $(dpkg-deb -f "$(deb libviru4deduz0)" Depends) == *libc6*libstdc++6* ]] || fail "libviru4deduz0: Depends"
+  [[ $(dpkg-deb -f "$(deb libviru4deduz-dev)" Depends) == "libviru4deduz0 (= $version)" ]] || fail "libviru4deduz-dev: Depends"
+  if [ "$cli" != none ]; then
+    holds viru4deduz "^-.* \./usr/bin/$cli$" "^-.* \./usr/share/man/man1/viru4deduz\.1\.gz$" \
+      "^-.* \./usr/share/bash-completion/completions/viru4deduz$" \
+      "^-.* \./usr/share/viru4deduz/sample/PIPE1\.X4$" "^-.* \./usr/share/viru4deduz/sample/PIPE1\._P$"
+
+    step "the man page's examples, with the packed command and sample"
+    root="$work/root"
+    dpkg-deb -x "$(deb viru4deduz)" "$root"
+    # The lines of the EXAMPLES section's no-fill blocks: "$ " commands and what they print.
+    transcript=$(zcat "$root/usr/share/man/man1/viru4deduz.1.gz" |
+      sed -n '/^\.SH EXAMPLES/,/^\.SH /{/^\.nf/,/^\.fi/p}' | grep -v '^\.\(nf\|fi\)$' | sed 's/\\-/-/g')
+    script=$(grep '^\$ ' <<<"$transcript" | while IFS= read -r line; do
+      printf 'printf "%%s\\n" %q\n%s\n' "$line" "${line#\$ }"; done)
+    got=$(PATH="$root/usr/bin:$PATH" no_terminal bash -c "${script//\/usr\/share\//$root/usr/share/}" 2>&1 |
+      sed "s|$root||g")
+    [ -n "$script" ] && [ "$got" = "$transcript" ] ||
+      fail "man page examples: $(diff <(echo "$transcript") <(echo "$got"))"
+  fi
+
+  step "lintian"
+  command -v lintian >/dev/null || "$source_dir/scripts/install-deps" >&2 || fail "lintian: cannot install it"
+  lintian --fail-on error "$work"/deb/*.deb || fail "lintian: errors in the packages"
 else
   cat "$work/cpack.log" >&2
   fail "cpack"

@@ -2,17 +2,41 @@
 // module by hand.
 //
 //   viru4deduz-write FILE [VERSION]
+//   viru4deduz-write --help
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "writer/output_writer.h"
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: viru4deduz-write FILE [VERSION]\n"
+    "Writes to FILE the analysis output file of a small made-up job (nodes 10, 20 and 30,\n"
+    "restraints at nodes 10 and 30) in format version VERSION (default 1530).\n";
+
+constexpr int kExitUsage = 64;  // as EX_USAGE of sysexits.h
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // No file name begins with '-' here, so that a mistyped option never becomes a file.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (argv[i][0] == '-') {
+      std::fprintf(stderr, "viru4deduz-write: unknown option %s\n%s", argv[i], kUsage);
+      return kExitUsage;
+    }
+  }
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: viru4deduz-write FILE [VERSION]\n");
-    return 64;
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
   }
   viru4deduz::writer::OutputJob job;
   job.version = argc == 3 ? std::atoi(argv[2]) : 1530;
