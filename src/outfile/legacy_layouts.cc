@@ -81,10 +81,8 @@ void ConvertLegacyCaseLists(OutputData& out) {
     }
     for (int j = 1; j <= kRealOptionColumns; ++j) realOption(i, j) = kNotSetFactor;
   }
-  for (int i = 1; i <= kLegacyCodes; ++i) {
-    t.factor[i] = 1.0;
-    t.factorDecimals[i] = 0;
-  }
+  t.factor.Fill(1, kLegacyCodes, 1.0);
+  t.factorDecimals.Fill(1, kLegacyCodes, 0);
 
   // The basic cases of the old code list. Only the first 100 cases have option rows in this
   // layout; further cases of a damaged list keep their codes but set no options.
@@ -166,19 +164,15 @@ void ConvertLegacyCaseLists(OutputData& out) {
 void ExpandCaseTables(OutputData& out) {
   LoadCaseTables& t = out.tables;
   LegacyArrays& legacy = out.legacy;
-  std::fill(t.code.data() + kLegacyCodes, t.code.data() + kCodeTableSize, 0);
-  std::fill(t.factor.data() + kLegacyCodes, t.factor.data() + kCodeTableSize, 1.0);
-  std::fill(t.factorDecimals.data() + kLegacyCodes, t.factorDecimals.data() + kCodeTableSize, 0);
-  for (int i = kLegacyCases + 1; i <= 1000; ++i) {
-    legacy.caseTypes[i] = 0;
-    legacy.stressListStart[i] = 0;
-    legacy.dispForceListStart[i] = 0;
-    legacy.fullListStart[i] = 0;
+  t.code.Fill(kLegacyCodes + 1, kCodeTableSize, 0);
+  t.factor.Fill(kLegacyCodes + 1, kCodeTableSize, 1.0);
+  t.factorDecimals.Fill(kLegacyCodes + 1, kCodeTableSize, 0);
+  for (auto* starts : {&legacy.caseTypes, &legacy.stressListStart, &legacy.dispForceListStart,
+                       &legacy.fullListStart}) {
+    starts->Fill(kLegacyCases + 1, 1000, 0);
   }
-  for (int i = 301; i <= 3000; ++i) {
-    legacy.stressList[i] = 0;
-    legacy.dispForceList[i] = 0;
-    legacy.fullList[i] = 0;
+  for (auto* list : {&legacy.stressList, &legacy.dispForceList, &legacy.fullList}) {
+    list->Fill(301, 3000, 0);
   }
   // From the last cell to the first, so that no value is overwritten before it is moved.
   for (int i = kLegacyCases; i >= 1; --i) {
