@@ -7,6 +7,7 @@
 #include "extract/assembly.h"
 #include "extract/extraction_driver.h"
 #include "extract/module_state.h"
+#include "job/quiet_env.h"
 #include "outfile/results_geometry.h"
 #include "outfile/version_layout.h"
 #include "settings/talvor_registry.h"
@@ -137,6 +138,23 @@ std::int32_t JobReader::restraintEntryCount() const {
   return static_cast<std::int32_t>(CountsOf(state_->output.control).entries);
 }
 
+std::optional<std::vector<std::int32_t>> JobReader::NodeNumbers() {
+  const ControlData& c = state_->output.control;
+  const ResultsCounts counts = CountsOf(c);
+  const ResultsGeometry geometry(*LayoutOf(version()), counts, c.resultStartRecord(),
+                                 c.caseBlockRecord());
+  env_.records->Open(kOutputUnit, TrimmedText(state_->driver.outputFileOpened, kJobPathWidth));
+  const std::int64_t records = env_.records->RecordCount(kOutputUnit);
+  // The file's records are counted first: a count it cannot hold is not given the memory.
+  const bool held = records >= 0 && geometry.FullReadFits(records);
+  std::vector<std::int32_t> nodes(held ? static_cast<std::size_t>(counts.nodes) : 0);
+  ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
+  const bool read = held && reader.SectionOneWords(0, counts.nodes, nodes.data());
+  env_.records->Close(kOutputUnit);
+  if (!read) return std::nullopt;
+  return nodes;
+}
+
 bool JobReader::ResultsFit(std::int32_t workWordCount) const {
   return RequestFitsWorkArea(state_->output.control, workWordCount);
 }
@@ -216,6 +234,13 @@ JobOutcome JobReader::SupportsOf(int k, std::vector<SupportLoads>& supports) {
     supports.push_back({at.node, at.loads});
   }
   return JobOutcome::kResults;
+}
+
+Env ReadOnlyEnv(UserInterface& ui) {
+  static QuietEnv layers;
+  Env env = layers.env;
+  env.ui = &ui;
+  return env;
 }
 
 std::int32_t WorkAreaWordsFromSettings(Env& env) {

@@ -97,6 +97,9 @@ class JobReader {
   // user cancels.
   std::optional<int> ChooseCase(UserInterface& ui);
   std::int32_t restraintEntryCount() const;
+  // The node numbers of the job's results (the node list), after Open or a request that got as
+  // far as its case; nullopt when the file does not hold them whole.
+  std::optional<std::vector<std::int32_t>> NodeNumbers();
   // Whether a request goes on to read the results with a work area of workWordCount words.
   bool ResultsFit(std::int32_t workWordCount) const;
   // Words of work area a request needs for the job; -1 when the figure does not fit in 64 bits.
@@ -128,6 +131,11 @@ class JobReader {
   std::unique_ptr<std::int32_t[]> wholeResults_;  // only when the results were read whole
   std::size_t wholeResultsWords_ = 0;
 };
+
+// The platform layers of a caller that must leave nothing behind: the POSIX files and record
+// runtime for reading, a file system that keeps nothing written (so no chain file), settings that
+// read as empty and keep nothing, and ui for the messages and the selection dialog.
+Env ReadOnlyEnv(UserInterface& ui);
 
 // The "XMS Memory Allocated" setting in words, as a request sizes its work area (written with its
 // default when empty, as a request writes it).

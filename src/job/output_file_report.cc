@@ -59,6 +59,7 @@ bool ReadControlRecord(OutputFileReport& report, ControlData& control, const std
                               DefaultFileSystem()->ErrorText(error));
     return false;
   }
+  report.opened = true;
   report.sizeBytes = file->Size();
   report.records = static_cast<std::int64_t>((report.sizeBytes + kRecordLength - 1) / kRecordLength);
   unsigned char record[kRecordLength] = {};  // bytes beyond the end read as zeros, as the runtime has it

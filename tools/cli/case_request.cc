@@ -1,24 +1,32 @@
 #include "case_request.h"
 
-#include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
+#include "common/messages.h"
 #include "exit_status.h"
 #include "job/job_reader.h"
-#include "outcome_status.h"
+#include "job_checks.h"
 #include "windows1252.h"
 
 namespace viru4deduz::cli {
 
 int AskForCase(Env& env, const JobFiles& files, const CaseRequest& request, CaseAnswer& answer) {
-  const std::int32_t words = WorkAreaWordsFromSettings(env);
+  JobReader reader(env);
+  if (const int status = OpenJob(reader, files)) return status;
+  if (request.loadCase != 0) {
+    if (const int status = CheckCase(reader, request.loadCase)) return status;
+  }
+  const std::optional<std::int32_t> words = WorkAreaWords(reader);
+  if (!words) return ReportUnreadableOutput(files);
+
   char jobPath[kJobPathFieldWidth] = {};
   files.modulePath.copy(jobPath, kJobPathFieldWidth - 1);
   int loadCase = request.loadCase;
   char caseLabel[kCaseLabelFieldWidth + 1] = {};
   float resultBlock[12] = {};
   std::unique_ptr<std::int32_t[]> workArea;
-
   HostRequest q;
   q.jobPath = jobPath;
   q.jobPathLength = static_cast<int>(files.modulePath.size());
@@ -29,31 +37,47 @@ int AskForCase(Env& env, const JobFiles& files, const CaseRequest& request, Case
   q.caseLabel = caseLabel;
   q.resultBlock = resultBlock;
   q.resultSetCount = request.extractMode == 2 ? 2 : 1;
-  q.workWordCount = words;
+  q.workWordCount = *words;
   q.workArea = [&] {
-    if (!workArea) {
-      workArea = std::make_unique_for_overwrite<std::int32_t[]>(
-          static_cast<std::size_t>(std::max<std::int32_t>(words, 1)));
-    }
+    workArea = std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(*words));
     return workArea.get();
   };
-  JobReader reader(env);
-  JobOutcome outcome = reader.Request(q);
-
-  OutcomeDetail detail;
-  const bool caseTaken = outcome != JobOutcome::kCancelled && loadCase >= 1 && reader.caseCount() > 0;
-  if (outcome == JobOutcome::kWorkAreaTooSmall) {
-    detail.workAreaHint = WorkAreaTooSmallHint(reader, words);
-  } else if (caseTaken && outcome != JobOutcome::kReadFailed && !reader.HasStoredResults(loadCase)) {
-    outcome = JobOutcome::kNoOutput;
-    detail.caseWithoutResults = loadCase;
+  JobOutcome outcome = JobOutcome::kReadFailed;
+  try {
+    outcome = reader.Request(q);
+  } catch (const std::bad_alloc&) {  // counts asking for more memory than there is: a damaged file
+    return ReportUnreadableOutput(files);
   }
-  if (const int status = ExitStatusOf(outcome, detail)) return status;
+  // A case chosen in the dialog is checked as a given one is before the request.
+  const bool chosen = request.loadCase == 0 && outcome != JobOutcome::kCancelled;
+  if (chosen && loadCase >= 1 && !reader.HasStoredResults(loadCase)) return CheckCase(reader, loadCase);
+  switch (outcome) {
+    case JobOutcome::kResults:
+      break;
+    case JobOutcome::kCancelled:
+      PrintError("no load case chosen");
+      return kExitNoResult;
+    case JobOutcome::kNoRestraint:
+      if (!NodesInJob(reader, {request.nodes[0]}).front()) return kExitNoSuchNode;
+      PrintError(std::string(kNoRestraintMessage) + " (node " + std::to_string(request.nodes[0]) +
+                 ", load case " + std::to_string(loadCase) + ")");
+      return kExitNoRestraint;
+    case JobOutcome::kNoOutput:
+    case JobOutcome::kReadFailed:
+    case JobOutcome::kWorkAreaTooSmall:  // not with the work area the job needs: the file lies
+      return ReportUnreadableOutput(files);
+  }
 
+  answer.version = reader.version();
   answer.loadCase = loadCase;
+  answer.skipped = loadCase <= reader.skippedCaseCount();
   answer.label = Windows1252ToUtf8(reader.Label(loadCase));
   for (std::size_t set = 0; set < 2; ++set) {
     for (std::size_t k = 0; k < 6; ++k) answer.sets[set][k] = resultBlock[6 * set + k];
+  }
+  if (request.extractMode == 2) {
+    const std::vector<bool> inJob = NodesInJob(reader, {request.nodes[0], request.nodes[1]});
+    answer.inJob = {inJob[0], inJob[1]};
   }
   return kExitSuccess;
 }

@@ -1,9 +1,10 @@
 // One request for the loads at a node or the displacements of nodes, made through the job
-// reader with the buffers and the work area a host gives GetLoads.
+// reader with the buffers a host gives GetLoads, and a work area as large as the job needs.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
 #define VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "cli_user_interface.h"
@@ -18,14 +19,18 @@ struct CaseRequest {
 };
 
 struct CaseAnswer {
+  std::int32_t version = 0;                    // the output file's format version
   int loadCase = 0;                            // the case used (the chosen one after the dialog)
+  bool skipped = false;                        // one of the job's skipped leading cases
   std::string label;                           // its label, UTF-8, without trailing blanks
   std::array<std::array<float, 6>, 2> sets{};  // result set i, components 1..6
+  std::array<bool, 2> inJob{true, true};       // displacements: whether the job has node i
 };
 
 // The answer, or the exit status after telling the user why there is none. A host is given, for
 // a case without results of its own, the results the count of stored cases reaches; a person
-// typing a case number is told instead.
+// typing a case number is told instead. A displacements request for a node the job does not have
+// is answered (zeros, as a host gets) with that node marked in inJob and the user told.
 int AskForCase(Env& env, const JobFiles& files, const CaseRequest& request, CaseAnswer& answer);
 
 }  // namespace viru4deduz::cli

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "job/job_reader.h"
 #include "windows1252.h"
 
 namespace viru4deduz::cli {
@@ -40,30 +41,26 @@ void PrintError(const std::string& text) {
   WriteAll(STDERR_FILENO, std::string(kProgram) + ": " + OneLine(text) + "\n");
 }
 
+void PrintWarning(const std::string& text) { PrintError("warning: " + text); }
+
 int CliUserInterface::ShowMessage(const char* text, const char* caption, unsigned) {
-  ++messagesShown_;
+  if (!dialogOpen_) return 1;
   std::string line = text != nullptr ? text : "";
-  // The module's own caption is the program's name, which the line already begins with.
+  // The module's own caption is the program's name, which a line on standard error begins with.
   if (caption != nullptr && caption[0] != '\0' && std::strcmp(caption, kMessageCaption) != 0) {
     line = std::string(caption) + ": " + line;
   }
-  if (dialogOpen_) {
-    const int tty = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (tty >= 0) {
-      WriteAll(tty, OneLine(line) + "\n");
-      ::close(tty);
-      return 1;
-    }
+  const int tty = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (tty >= 0) {
+    WriteAll(tty, OneLine(line) + "\n");
+    ::close(tty);
+  } else {
+    PrintError(line);
   }
-  PrintError(line);
   return 1;
 }
 
-Env CliEnv(CliUserInterface& ui) {
-  Env env = DefaultEnv();
-  env.ui = &ui;
-  return env;
-}
+Env CliEnv(CliUserInterface& ui) { return ReadOnlyEnv(ui); }
 
 bool CliUserInterface::ChooseFile(const char*, unsigned long, char*, std::size_t) { return false; }
 

@@ -1,7 +1,7 @@
-// The user-interface layer of the command-line host. The module's message boxes become single
-// lines on standard error ("viru4deduz: <text>"); the job is named on the command line, so the
+// The user-interface layer of the command-line host. The job is named on the command line, so the
 // open-file dialog is never shown; the selection dialog is the module's terminal dialog, with the
-// labels shown in UTF-8.
+// labels shown in UTF-8. The module's message boxes outside it are not shown: every one of
+// them tells of a read that failed, and the command says once, in its own words, what is wrong.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_CLI_USER_INTERFACE_H_
 #define VIRU4DEDUZ_TOOLS_CLI_CLI_USER_INTERFACE_H_
 
@@ -14,6 +14,8 @@ namespace viru4deduz::cli {
 
 // "viru4deduz: <text>" as one line on standard error.
 void PrintError(const std::string& text);
+// "viru4deduz: warning: <text>" as one line on standard error.
+void PrintWarning(const std::string& text);
 
 class CliUserInterface final : public UserInterface {
  public:
@@ -25,17 +27,15 @@ class CliUserInterface final : public UserInterface {
   int RunListDialog(const char* title, const char* const* entries, int count,
                     ListDialogHandler& handler) override;
 
-  int messagesShown() const { return messagesShown_; }
   // True once a selection dialog ended without a choice (cancel, end of input, no terminal).
   bool selectionCancelled() const { return selectionCancelled_; }
 
  private:
   bool dialogOpen_ = false;
   bool selectionCancelled_ = false;
-  int messagesShown_ = 0;
 };
 
-// The module's POSIX layers (DefaultEnv) with ui in place of the terminal layer.
+// The module's layers for reading only (no chain file, no settings written) with ui.
 Env CliEnv(CliUserInterface& ui);
 
 }  // namespace viru4deduz::cli

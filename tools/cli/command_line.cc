@@ -1,7 +1,10 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iostream>
+#include <map>
+#include <optional>
 
 #include <CLI/CLI.hpp>
 
@@ -11,21 +14,18 @@
 namespace viru4deduz::cli {
 namespace {
 
-constexpr int kMaxCaseNumber = 1150;  // the module's label table
-
 constexpr char kDescription[] =
-    "viru4deduz: support loads and node displacements of a pipe stress job, read from the "
-    "analysis output file by the same code a host program calls through the VirU4Deduz module.";
+    "viru4deduz: support loads and node displacements of a pipe stress job, read\n"
+    "from the analysis output file by the code a host calls in the VirU4Deduz module.";
 
-constexpr char kJobHelp[] =
-    "the job file (NAME.x4, or NAME._p of older jobs); the output file NAME._p beside it is read, "
-    "its name matched without regard to case, as the module finds it";
+constexpr char kJobHelp[] = "the job file NAME.x4; NAME._p beside it is read";
 
 constexpr char kUnitsNote[] =
     "Values are written in the units in which the output file stores them, as the module returns "
     "them: nothing is converted. Loads are three forces and three moments (FX FY FZ MX MY MZ), "
     "summed over the restraint entries at the node and rounded to whole numbers; displacements are "
-    "three translations and three rotations (DX DY DZ RX RY RZ), the rotations in degrees.";
+    "three translations and three rotations (DX DY DZ RX RY RZ), the rotations in degrees. Tables "
+    "show displacements to 3 decimals and rotations to 4; JSON and CSV give every value in full.";
 
 constexpr char kCaseNote[] =
     "A case number K counts every load case of the job from the first, the skipped leading cases "
@@ -33,16 +33,12 @@ constexpr char kCaseNote[] =
     "module's selection dialog when standard input is a terminal; otherwise --case is required.";
 
 constexpr char kWorkAreaNote[] =
-    "Like a host, the command sizes its work area from the setting \"XMS Memory Allocated\" "
-    "(bytes, default 12000000, written on first use), the file 'XMS Memory Allocated.value' in "
-    "${XDG_CONFIG_HOME:-$HOME/.config}/VirU4Deduz/Software/Ostrel/TALVOR/5.30/Settings/; a job "
-    "whose results do not fit ends with status 2, as it does in a host. Write a larger number of "
-    "bytes into that file to read larger jobs.";
+    "A host reads only jobs whose results fit the work area that the setting \"XMS Memory "
+    "Allocated\" gives it; the command reads any job, and 'viru4deduz inspect JOB' tells the work "
+    "area a host needs for it. The command reads the module's settings and never writes them, nor "
+    "the chain file the module leaves after a failed read.";
 
-constexpr char kExitNote[] =
-    "Exit status: 0 results written; 1 no result (no output file, unreadable output, a case "
-    "without results, the selection cancelled); 2 no restraint at the node, or a work area too "
-    "small for the job; 64 usage error. Messages go to standard error, one line each.";
+constexpr char kSubcommandFooter[] = "Units, case numbers and exit statuses: viru4deduz --help";
 
 // The notes as paragraphs, each wrapped at 78 columns (the help formatter wraps nothing).
 std::string Footer(std::initializer_list<const char*> notes) {
@@ -69,103 +65,150 @@ std::string Footer(std::initializer_list<const char*> notes) {
   return footer;
 }
 
-struct FormatFlags {
-  CLI::Option* table;
-  CLI::Option* json;
-  CLI::Option* csv;
+// The help with each subcommand's usage line written out, shorter than the formatter's own.
+class Help final : public CLI::Formatter {
+ public:
+  std::map<std::string, std::string> usage;
+  std::string make_usage(const CLI::App* app, std::string name) const override {
+    const auto found = usage.find(app->get_name());
+    if (found == usage.end()) return CLI::Formatter::make_usage(app, std::move(name));
+    return "Usage: viru4deduz " + app->get_name() + " " + found->second + "\n";
+  }
 };
 
-FormatFlags AddFormatFlags(CLI::App& sub) {
-  FormatFlags flags{sub.add_flag("--table")->description("write an aligned table (the default)"),
-                    sub.add_flag("--json")->description("write one JSON document"),
-                    sub.add_flag("--csv")->description("write comma-separated values with a header line")};
-  flags.table->excludes(flags.json)->excludes(flags.csv);
-  flags.json->excludes(flags.csv);
-  return flags;
+// The options of a subcommand as given: values kept as text, checked after the parse in the
+// order that names the first thing wrong.
+struct Given {
+  CLI::App* app = nullptr;
+  Command command = Command::kLoads;
+  std::string job;
+  std::vector<std::string> nodes;
+  std::string caseText;
+  CLI::Option* nodeOption = nullptr;
+  CLI::Option* caseOption = nullptr;
+  CLI::Option* allCases = nullptr;
+  CLI::Option* formats[3] = {};  // --table, --json, --csv
+};
+
+CLI::App* AddSubcommand(CLI::App& app, std::vector<Given>& subs, const char* name, Command command,
+                        const char* description) {
+  Given& given = subs.emplace_back();
+  given.app = app.add_subcommand(name, description);
+  given.command = command;
+  given.app->allow_extras();
+  given.app->footer(kSubcommandFooter);
+  given.app->add_option("JOB", given.job, kJobHelp)->type_name("");
+  return given.app;
 }
 
-CLI::Option* AddCase(CLI::App& sub, Invocation& inv) {
-  return sub.add_option("--case", inv.caseNumber, "the load case number K (1 = the job's first case)")
-      ->type_name("K")
-      ->check(CLI::Range(1, kMaxCaseNumber));
+void AddNode(Given& given, const char* description) {
+  given.nodeOption = given.app->add_option("--node", given.nodes, description)
+                         ->type_name("N")
+                         ->expected(1)
+                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+void AddCase(Given& given) {
+  given.caseOption =
+      given.app->add_option("--case", given.caseText, "the load case K (1: the job's first)")->type_name("K");
+}
+
+void AddFormats(Given& given) {
+  given.formats[0] = given.app->add_flag("--table")->description("an aligned table (the default)");
+  given.formats[1] = given.app->add_flag("--json")->description("one JSON document");
+  given.formats[2] = given.app->add_flag("--csv")->description("comma-separated values, a header line first");
+}
+
+// A decimal integer and nothing else: no sign but '-', no base prefix, no blanks.
+std::optional<int> DecimalInteger(const std::string& text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+// The first thing wrong with the subcommand's line, or "" when nothing is.
+std::string Check(const Given& given, Invocation& inv) {
+  if (const std::vector<std::string> extras = given.app->remaining(); !extras.empty()) {
+    const std::string& extra = extras.front();
+    return extra.starts_with("-") ? "unknown option " + extra.substr(0, extra.find('='))
+                                  : "unexpected argument '" + extra + "'";
+  }
+  if (given.job.empty() && given.app->count("JOB") == 0) return "JOB is required";
+  if (given.nodeOption != nullptr) {
+    const std::size_t most = given.command == Command::kLoads ? 1 : 2;
+    if (given.nodes.empty()) return "--node is required";
+    if (given.nodes.size() > most) {
+      return most == 1 ? "--node is given more than once" : "--node is given more than twice";
+    }
+    for (const std::string& text : given.nodes) {
+      const std::optional<int> node = DecimalInteger(text);
+      if (!node) return "--node '" + text + "' is not a node number (decimal digits)";
+      inv.nodes.push_back(*node);
+    }
+  }
+  if (given.caseOption != nullptr && given.caseOption->count() > 0) {
+    const std::optional<int> k = DecimalInteger(given.caseText);
+    if (!k) return "--case '" + given.caseText + "' is not a load case number (decimal digits)";
+    if (*k < 1) return "--case " + given.caseText + " is not a load case: cases are numbered from 1";
+    inv.caseNumber = *k;
+  }
+  if (given.allCases != nullptr && given.allCases->count() > 0 && inv.caseNumber != 0) {
+    return "--case and --all-cases exclude each other";
+  }
+  int formats = 0;
+  for (std::size_t f = 0; f < 3; ++f) {
+    if (given.formats[f]->count() == 0) continue;
+    ++formats;
+    inv.format = f == 1 ? Format::kJson : f == 2 ? Format::kCsv : Format::kTable;
+  }
+  if (formats > 1) return "--table, --json and --csv exclude each other";
+  return "";
 }
 
 }  // namespace
 
 std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv) {
   Invocation inv;
-  int nodeA = 0;
   CLI::App app(kDescription, "viru4deduz");
+  auto help = std::make_shared<Help>();
+  help->column_width(26);
+  app.formatter(help);
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("viru4deduz ") + VIRU4DEDUZ_CLI_VERSION);
-  const std::string requestFooter = Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote});
-  app.footer(requestFooter);
-  app.get_formatter()->column_width(26);
+  app.footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitStatusNote}));
 
-  struct Sub {
-    CLI::App* app;
-    Command command;
-    FormatFlags flags;
-  };
-  std::vector<Sub> subs;
+  std::vector<Given> subs;
+  subs.reserve(5);
+  AddSubcommand(app, subs, "loads", Command::kLoads, "the summed, rounded loads at one node");
+  AddNode(subs.back(), "the node N");
+  AddCase(subs.back());
+  help->usage["loads"] = "JOB --node N [--case K]";
 
-  CLI::App* loads = app.add_subcommand(
-      "loads", "the summed, rounded loads at one node for one load case, as GetLoads returns them");
-  loads->add_option("JOB", inv.job, kJobHelp)->required();
-  loads->add_option("--node", nodeA, "the node N")->type_name("N")->required();
-  AddCase(*loads, inv);
-  loads->footer(requestFooter);
-  subs.push_back({loads, Command::kLoads, AddFormatFlags(*loads)});
+  AddSubcommand(app, subs, "displacements", Command::kDisplacements,
+                "the displacements of one or two nodes");
+  AddNode(subs.back(), "node A, and with a second --node node B");
+  AddCase(subs.back());
+  help->usage["displacements"] = "JOB --node A [--node B] [--case K]";
 
-  CLI::App* displacements = app.add_subcommand(
-      "displacements", "the displacements of one or two nodes for one load case");
-  displacements->add_option("JOB", inv.job, kJobHelp)->required();
-  displacements->add_option("--node", inv.nodes, "node A, and with a second --node node B")
-      ->type_name("N")
-      ->expected(1)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-      ->required();
-  AddCase(*displacements, inv);
-  displacements->footer(requestFooter);
-  subs.push_back({displacements, Command::kDisplacements, AddFormatFlags(*displacements)});
+  AddSubcommand(app, subs, "cases", Command::kCases, "every load case of the job and its label");
+  help->usage["cases"] = "JOB";
 
-  CLI::App* cases = app.add_subcommand(
-      "cases", "every load case with its number and label; the skipped leading cases are marked");
-  cases->add_option("JOB", inv.job, kJobHelp)->required();
-  cases->footer(Footer({"Labels are shown in UTF-8. RESULTS tells whether the file stores the "
-                        "case's results.",
-                        kExitNote}));
-  subs.push_back({cases, Command::kCases, AddFormatFlags(*cases)});
+  CLI::App* supports = AddSubcommand(app, subs, "supports", Command::kSupports,
+                                     "the loads at every restraint node, in one pass");
+  AddCase(subs.back());
+  subs.back().allCases = supports->add_flag("--all-cases", inv.allCases, "every case the file stores results of");
+  help->usage["supports"] = "JOB (--case K | --all-cases)";
 
-  CLI::App* supports = app.add_subcommand(
-      "supports",
-      "the loads at every restraint node, for one load case or all, in one pass over the file");
-  supports->add_option("JOB", inv.job, kJobHelp)->required();
-  CLI::Option* supportCase = AddCase(*supports, inv);
-  CLI::Option* allCases =
-      supports->add_flag("--all-cases", inv.allCases, "every load case whose results the file stores");
-  allCases->excludes(supportCase);
-  supports->footer(Footer({"Each row agrees bit for bit with a GetLoads call for that node and "
-                           "case; the file is read once for all of them.",
-                           kUnitsNote, kCaseNote, kWorkAreaNote, kExitNote}));
-  subs.push_back({supports, Command::kSupports, AddFormatFlags(*supports)});
-
-  CLI::App* inspect = app.add_subcommand(
-      "inspect", "what an output file holds and where, and what is wrong with a damaged one");
-  inspect->add_option("JOB", inv.job, kJobHelp)->required();
-  inspect->footer(Footer(
-      {"Shows the version, the control items, the counts, the records each table occupies "
-       "(computed from the version's layout and the control items) and every problem found: a "
-       "version the module does not read, counts that cannot be true or do not fit the file, a "
-       "truncated file, and each read that failed when the module's readers went through it. "
-       "Nothing is written, not even the module's chain file or its settings.",
-       "Exit status: 0 the module can read the file; 1 it cannot, or there is no output file; 64 "
-       "usage error."}));
-  subs.push_back({inspect, Command::kInspect, AddFormatFlags(*inspect)});
+  AddSubcommand(app, subs, "inspect", Command::kInspect,
+                "what an output file holds, and what is wrong with it");
+  help->usage["inspect"] = "JOB";
+  for (Given& given : subs) AddFormats(given);
 
   // A first word that names no subcommand would otherwise be reported as a missing subcommand.
   const auto isSubcommand = [&](const std::string& word) {
-    return std::any_of(subs.begin(), subs.end(), [&](const Sub& sub) { return sub.app->get_name() == word; });
+    return std::any_of(subs.begin(), subs.end(), [&](const Given& g) { return g.app->get_name() == word; });
   };
   if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
     PrintError(std::string("'") + argv[1] +
@@ -173,6 +216,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
                "(try 'viru4deduz --help')");
     return kExitUsage;
   }
+  std::string where = "viru4deduz";
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -181,26 +225,22 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
       return kExitSuccess;
     }
     if (error.get_exit_code() == 0) return app.exit(error);  // --help
-    std::string where = "viru4deduz";
-    for (const Sub& sub : subs) {
-      if (sub.app->parsed()) where += " " + sub.app->get_name();
+    for (const Given& given : subs) {
+      if (given.app->parsed()) where += " " + given.app->get_name();
     }
     PrintError(std::string(error.what()) + " (try '" + where + " --help')");
     return kExitUsage;
   }
 
-  for (const Sub& sub : subs) {
-    if (!sub.app->parsed()) continue;
-    inv.command = sub.command;
-    inv.commandName = sub.app->get_name();
-    if (sub.flags.json->count() > 0) inv.format = Format::kJson;
-    if (sub.flags.csv->count() > 0) inv.format = Format::kCsv;
-  }
-  if (inv.command == Command::kLoads) inv.nodes = {nodeA};
-  if (inv.nodes.size() > 2) {
-    PrintError(inv.commandName + ": --node is given more than twice (try 'viru4deduz " +
-               inv.commandName + " --help')");
-    return kExitUsage;
+  for (const Given& given : subs) {
+    if (!given.app->parsed()) continue;
+    inv.command = given.command;
+    inv.commandName = given.app->get_name();
+    inv.job = given.job;
+    if (const std::string wrong = Check(given, inv); !wrong.empty()) {
+      PrintError(inv.commandName + ": " + wrong + " (try 'viru4deduz " + inv.commandName + " --help')");
+      return kExitUsage;
+    }
   }
   return inv;
 }

@@ -1,6 +1,7 @@
 #include "component_rows.h"
 
 #include <cctype>
+#include <cmath>
 #include <iostream>
 
 namespace viru4deduz::cli {
@@ -11,40 +12,58 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// A whole value as a JSON integer ("-3984", not "-3984.0"); one no integer holds stays a real.
+Json WholeValue(float value) {
+  if (std::isfinite(value) && std::fabs(value) < 9.0e18f) return static_cast<std::int64_t>(value);
+  return value;
+}
+
 }  // namespace
 
-Grid ComponentGrid(const ComponentNames& names) {
+Grid ComponentGrid(const ComponentKind& kind) {
   Grid grid;
   grid.columns = {"CASE", "NODE"};
-  grid.columns.insert(grid.columns.end(), names.begin(), names.end());
+  grid.columns.insert(grid.columns.end(), kind.names.begin(), kind.names.end());
   grid.columns.push_back("LABEL");
   return grid;
 }
 
-std::vector<Cell> ComponentRow(int caseNumber, int node, const std::array<float, 6>& values,
-                               const std::string& label) {
+std::vector<Cell> ComponentRow(const ComponentKind& kind, int caseNumber, int node,
+                               const std::array<float, 6>& values, const std::string& label,
+                               bool inJob) {
   std::vector<Cell> row = {std::int64_t{caseNumber}, std::int64_t{node}};
-  row.insert(row.end(), values.begin(), values.end());
+  for (std::size_t k = 0; k < 6; ++k) {
+    row.push_back(inJob ? Cell(Fixed{values[k], kind.decimals[k]}) : Cell(std::string()));
+  }
   row.push_back(label);
   return row;
 }
 
-void AddComponentRow(Grid& grid, int caseNumber, int node, const std::array<float, 6>& values,
-                     const std::string& label) {
-  grid.rows.push_back(ComponentRow(caseNumber, node, values, label));
-}
-
-Json ComponentObject(const ComponentNames& names, int node, const std::array<float, 6>& values) {
+Json ComponentObject(const ComponentKind& kind, int node, const std::array<float, 6>& values,
+                     const bool* inJob) {
   Json object = {{"node", node}};
-  for (std::size_t k = 0; k < names.size(); ++k) object[Lower(names[k])] = values[k];
+  if (inJob != nullptr) object["in_job"] = *inJob;
+  for (std::size_t k = 0; k < 6; ++k) {
+    const std::string key = Lower(kind.names[k]);
+    if (inJob != nullptr && !*inJob) {
+      object[key] = nullptr;
+    } else {
+      object[key] = kind.whole ? WholeValue(values[k]) : Json(values[k]);
+    }
+  }
   return object;
 }
 
-void WriteResult(Format format, const Json& document, const Grid& grid) {
+void WriteCaseRows(Format format, const std::string& job, const std::string& outputFile,
+                   std::int32_t version, Json oneCase, Json jsonRows, const Grid& grid) {
   switch (format) {
-    case Format::kJson:
-      WriteJson(std::cout, document);
+    case Format::kJson: {
+      oneCase["rows"] = std::move(jsonRows);
+      JobDocument document(std::cout, job, outputFile, version);
+      document.AddCase(oneCase);
+      document.End();
       break;
+    }
     case Format::kCsv:
       WriteCsv(std::cout, grid);
       break;
@@ -52,7 +71,6 @@ void WriteResult(Format format, const Json& document, const Grid& grid) {
       WriteTable(std::cout, grid);
       break;
   }
-  std::cout.flush();
 }
 
 }  // namespace viru4deduz::cli

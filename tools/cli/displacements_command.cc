@@ -1,17 +1,19 @@
 // viru4deduz displacements JOB --node A [--node B] [--case K]: one request with extraction mode 2,
-// as GetLoads makes it. A node the file has no displacements for reads zeros, as in a host.
+// as GetLoads makes it. A host gets zeros for a node the job does not have; here its row shows no
+// values, JSON marks it, the user is told and the command ends with its own status.
 #include "case_choice.h"
+#include "case_request.h"
 #include "commands.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "case_request.h"
 #include "job_files.h"
+#include "standard_output.h"
 
 namespace viru4deduz::cli {
 
 int RunDisplacements(const Invocation& inv) {
-  const std::optional<JobFiles> files = ResolveJob(inv.job);
-  if (!files) return kExitNoResult;
+  JobFiles files;
+  if (const int status = ResolveJob(inv.job, files)) return status;
   if (CaseSourceFor(inv.caseNumber) == CaseSource::kMissing) {
     ComplainNoCase(inv.commandName, "--case K");
     return kExitUsage;
@@ -22,20 +24,22 @@ int RunDisplacements(const Invocation& inv) {
   const int nodeA = inv.nodes.front();
   const int nodeB = inv.nodes.back();
   CaseAnswer answer;
-  if (const int status = AskForCase(env, *files, {2, {nodeA, nodeB}, inv.caseNumber}, answer)) return status;
+  if (const int status = AskForCase(env, files, {2, {nodeA, nodeB}, inv.caseNumber}, answer)) return status;
 
-  Json nodes = Json::array();
+  Json rows = Json::array();
   Grid grid = ComponentGrid(kDisplacementComponents);
+  bool everyNodeInJob = true;
   for (std::size_t i = 0; i < inv.nodes.size(); ++i) {
-    nodes.push_back(ComponentObject(kDisplacementComponents, inv.nodes[i], answer.sets[i]));
-    AddComponentRow(grid, answer.loadCase, inv.nodes[i], answer.sets[i], answer.label);
+    const bool inJob = answer.inJob[i];
+    everyNodeInJob = everyNodeInJob && inJob;
+    rows.push_back(ComponentObject(kDisplacementComponents, inv.nodes[i], answer.sets[i], &inJob));
+    grid.rows.push_back(ComponentRow(kDisplacementComponents, answer.loadCase, inv.nodes[i],
+                                     answer.sets[i], answer.label, inJob));
   }
-  const Json document = {{"output_file", files->outputFile},
-                         {"case", answer.loadCase},
-                         {"label", answer.label},
-                         {"nodes", nodes}};
-  WriteResult(inv.format, document, grid);
-  return kExitSuccess;
+  WriteCaseRows(inv.format, inv.job, files.outputFile, answer.version,
+                CaseObject(answer.loadCase, answer.label, answer.skipped, true), std::move(rows), grid);
+  if (const int status = OutputStatus()) return status;
+  return everyNodeInJob ? kExitSuccess : kExitNoSuchNode;
 }
 
 }  // namespace viru4deduz::cli

@@ -1,4 +1,5 @@
-// The exit statuses of viru4deduz, the same for every subcommand.
+// The exit statuses of viru4deduz, the same for every subcommand. The codes from 64 on are those
+// of sysexits.h, so that scripts and service managers read them as they read other tools'.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_EXIT_STATUS_H_
 #define VIRU4DEDUZ_TOOLS_CLI_EXIT_STATUS_H_
 
@@ -6,10 +7,20 @@ namespace viru4deduz::cli {
 
 enum ExitStatus : int {
   kExitSuccess = 0,      // results written
-  kExitNoResult = 1,     // no output file, no readable output, no such case, or the user cancelled
-  kExitNoRestraint = 2,  // no restraint at the node, or a work area too small for the job
-  kExitUsage = 64,       // the command line is wrong (as EX_USAGE of sysexits.h)
+  kExitNoResult = 1,     // no result: no results for that case, or the user cancelled
+  kExitNoRestraint = 2,  // no restraint at the node
+  kExitNoSuchNode = 3,   // a node the job does not have
+  kExitUsage = 64,       // usage error (EX_USAGE)
+  kExitDataError = 65,   // the output file is damaged or not an output file (EX_DATAERR)
+  kExitNoInput = 66,     // the job or its output file is missing or cannot be opened (EX_NOINPUT)
+  kExitOutputError = 74, // the output could not be written (EX_IOERR)
 };
+
+// The list above as the top-level help's epilogue gives it.
+constexpr char kExitStatusNote[] =
+    "Exit status: 0 results written; 1 no result (no results for that case, user cancelled); 2 no "
+    "restraint at the node; 3 a node the job does not have; 64 usage error; 65 output file damaged "
+    "or not an output file; 66 job or output file missing or unreadable; 74 output error.";
 
 }  // namespace viru4deduz::cli
 

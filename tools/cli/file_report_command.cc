@@ -7,7 +7,9 @@
 #include "exit_status.h"
 #include "job/output_file_report.h"
 #include "job_files.h"
+#include "standard_output.h"
 #include "windows1252.h"
+#include "work_area_setting.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -36,7 +38,9 @@ std::optional<std::int64_t> NeededBytes(const OutputFileReport& report) {
   return words * 4;
 }
 
-Json Document(const OutputFileReport& report) {
+// The top of the one document shape every command writes (the job, its output file, the
+// version), then the report.
+Json Document(const std::string& job, const OutputFileReport& report) {
   Json items = Json::array();
   for (int k = 1; k <= 31; ++k) {
     Json item = {{"item", k}, {"name", ControlItemName(k)}};
@@ -56,14 +60,16 @@ Json Document(const OutputFileReport& report) {
     layout.push_back({{"part", r.name}, {"first_record", r.first}, {"last_record", r.last}});
   }
   const std::optional<std::int64_t> needed = NeededBytes(report);
-  return {{"output_file", report.outputFile},
+  return {{"job", job},
+          {"output_file", report.outputFile},
+          {"version", report.version()},
           {"size_bytes", report.sizeBytes},
           {"records", report.records},
-          {"version", report.version()},
           {"version_read", report.versionRead},
           {"control_items", items},
           {"counts", counts},
           {"work_area_needed_bytes", needed ? Json(*needed) : Json(nullptr)},
+          {"host_work_area_bytes", ReadWorkAreaSetting().bytes},
           {"layout", layout},
           {"problems", report.problems}};
 }
@@ -87,6 +93,7 @@ Grid CsvGrid(const OutputFileReport& report) {
   if (report.loadCases) add("count", "load_cases", std::int64_t{*report.loadCases});
   if (report.storedCases) add("count", "stored_cases", std::int64_t{*report.storedCases});
   if (const auto needed = NeededBytes(report)) add("work_area", "needed_bytes", *needed);
+  add("work_area", "host_bytes", ReadWorkAreaSetting().bytes);
   for (const RecordRange& r : report.layout) {
     grid.rows.push_back({std::string("layout"), r.name, std::string(), r.first, r.last});
   }
@@ -102,7 +109,10 @@ void WriteReportTable(const OutputFileReport& report) {
             << (report.versionRead ? " (the module reads it)" : " (not one the module reads)")
             << "\n";
   if (const auto needed = NeededBytes(report)) {
-    std::cout << "Work area    " << *needed << " bytes needed\n";
+    // A host reads the job only in the room its setting gives; the command reads it in any.
+    const std::int64_t host = ReadWorkAreaSetting().bytes;
+    std::cout << "Work area    " << *needed << " bytes needed; a host's \"XMS Memory Allocated\" gives "
+              << host << (host >= *needed ? "\n" : ", too few for a host to read the job\n");
   }
   std::cout << "\n";
   Grid items{{"ITEM", "NAME", "VALUE"}, {}};
@@ -133,12 +143,12 @@ void WriteReportTable(const OutputFileReport& report) {
 }  // namespace
 
 int RunInspect(const Invocation& inv) {
-  const std::optional<JobFiles> files = ResolveJob(inv.job);
-  if (!files) return kExitNoResult;
-  const OutputFileReport report = InspectOutputFile(files->outputName, files->outputFile);
+  JobFiles files;
+  if (const int status = ResolveJob(inv.job, files)) return status;
+  const OutputFileReport report = InspectOutputFile(files.outputName, files.outputFile);
   switch (inv.format) {
     case Format::kJson:
-      WriteJson(std::cout, Document(report));
+      WriteJson(std::cout, Document(inv.job, report));
       break;
     case Format::kCsv:
       WriteCsv(std::cout, CsvGrid(report));
@@ -147,8 +157,9 @@ int RunInspect(const Invocation& inv) {
       WriteReportTable(report);
       break;
   }
-  std::cout.flush();
-  return report.problems.empty() ? kExitSuccess : kExitNoResult;
+  if (const int status = OutputStatus()) return status;
+  if (!report.opened) return kExitNoInput;
+  return report.problems.empty() ? kExitSuccess : kExitDataError;
 }
 
 }  // namespace viru4deduz::cli

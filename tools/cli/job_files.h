@@ -6,7 +6,6 @@
 #ifndef VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
 #define VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
 
-#include <optional>
 #include <string>
 
 namespace viru4deduz::cli {
@@ -19,8 +18,9 @@ struct JobFiles {
   std::string outputFile;  // where that file lies on disk, as an absolute path
 };
 
-// The job's files, or nullopt after telling the user why JOB names no output file.
-std::optional<JobFiles> ResolveJob(const std::string& argument);
+// Fills files and returns 0, or returns the exit status after telling the user why JOB names
+// no output file: 64 for a JOB no job path can be, 66 for an output file that does not exist.
+int ResolveJob(const std::string& argument, JobFiles& files);
 
 }  // namespace viru4deduz::cli
 

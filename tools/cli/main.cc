@@ -3,12 +3,15 @@
 
 #include "command_line.h"
 #include "commands.h"
+#include "standard_output.h"
+#include "work_area_setting.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(const viru4deduz::cli::Invocation& inv) {
   using namespace viru4deduz::cli;
-  const std::variant<Invocation, int> parsed = ParseCommandLine(argc, argv);
-  if (const int* status = std::get_if<int>(&parsed)) return *status;
-  const Invocation& inv = std::get<Invocation>(parsed);
+  // Every command reads the jobs a host reads; a setting that fails a host is worth a word.
+  WarnOfMalformedSetting(ReadWorkAreaSetting());
   switch (inv.command) {
     case Command::kLoads:
       return RunLoads(inv);
@@ -22,4 +25,17 @@ int main(int argc, char** argv) {
       return RunInspect(inv);
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace viru4deduz::cli;
+  UseStandardOutputBuffer();
+  const std::variant<Invocation, int> parsed = ParseCommandLine(argc, argv);
+  const int* parseStatus = std::get_if<int>(&parsed);
+  const int status = parseStatus != nullptr ? *parseStatus : Run(std::get<Invocation>(parsed));
+  // The help and the version are output too: whatever the buffer still holds is written here.
+  const int output = OutputStatus();
+  return status != 0 ? status : output;
 }

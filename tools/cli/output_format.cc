@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <ostream>
 #include <utility>
 
@@ -11,13 +12,21 @@ namespace viru4deduz::cli {
 namespace {
 
 bool IsNumber(const Cell& cell) {
-  return std::holds_alternative<std::int64_t>(cell) || std::holds_alternative<float>(cell);
+  return !std::holds_alternative<bool>(cell) && !std::holds_alternative<std::string>(cell);
 }
 
-std::string CellText(const Cell& cell, const char* yes, const char* no) {
+// A cell's text in a table (flags "yes" and "no", reals to their decimals) or in CSV (flags
+// "true" and "false", reals whole).
+std::string CellText(const Cell& cell, bool table) {
   if (const auto* i = std::get_if<std::int64_t>(&cell)) return std::to_string(*i);
   if (const auto* f = std::get_if<float>(&cell)) return FormatFloat(*f);
-  if (const auto* b = std::get_if<bool>(&cell)) return *b ? yes : no;
+  if (const auto* b = std::get_if<bool>(&cell)) return *b ? (table ? "yes" : "true") : (table ? "no" : "false");
+  if (const auto* x = std::get_if<Fixed>(&cell)) {
+    char text[64];  // a float's 39 integer digits at most, and the decimals
+    const int n = table ? std::snprintf(text, sizeof text, "%.*f", x->decimals, static_cast<double>(x->value)) : -1;
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof text) return FormatFloat(x->value);
+    return std::string(text, static_cast<std::size_t>(n));
+  }
   return std::get<std::string>(cell);
 }
 
@@ -47,7 +56,7 @@ void WriteTable(std::ostream& out, const std::vector<std::string>& columns, cons
   // First pass: the columns' widths and alignment.
   rows([&](const std::vector<Cell>& row) {
     for (std::size_t c = 0; c < count && c < row.size(); ++c) {
-      widths[c] = std::max(widths[c], Utf8Length(CellText(row[c], "yes", "no")));
+      widths[c] = std::max(widths[c], Utf8Length(CellText(row[c], true)));
       if (IsNumber(row[c])) rightAligned[c] = true;
     }
   });
@@ -66,7 +75,7 @@ void WriteTable(std::ostream& out, const std::vector<std::string>& columns, cons
   rows([&](const std::vector<Cell>& row) {
     std::vector<std::string> cells;
     for (std::size_t c = 0; c < count && c < row.size(); ++c) {
-      cells.push_back(CellText(row[c], "yes", "no"));
+      cells.push_back(CellText(row[c], true));
     }
     writeLine(cells);
   });
@@ -80,7 +89,7 @@ void WriteCsv(std::ostream& out, const std::vector<std::string>& columns, const 
   writeLine(columns);
   rows([&](const std::vector<Cell>& row) {
     std::vector<std::string> cells;
-    for (const Cell& cell : row) cells.push_back(CellText(cell, "true", "false"));
+    for (const Cell& cell : row) cells.push_back(CellText(cell, false));
     writeLine(cells);
   });
 }
@@ -107,5 +116,32 @@ std::string JsonText(const Json& value, int indent) {
 }
 
 void WriteJson(std::ostream& out, const Json& document) { out << JsonText(document, 2) << '\n'; }
+
+JobDocument::JobDocument(std::ostream& out, const std::string& job, const std::string& outputFile,
+                         std::int32_t version)
+    : out_(out) {
+  const Json head = {{"job", job}, {"output_file", outputFile}, {"version", version}};
+  const std::string text = JsonText(head, 2);
+  out_ << text.substr(0, text.rfind('\n')) << ",\n  \"cases\": [";
+}
+
+void JobDocument::AddCase(const Json& oneCase) {
+  // The case as an element of "cases", four blanks in.
+  const std::string text = JsonText(oneCase, 2);
+  std::string indented = empty_ ? "\n    " : ",\n    ";
+  indented.reserve(text.size() + text.size() / 4);
+  for (char c : text) {
+    indented += c;
+    if (c == '\n') indented += "    ";
+  }
+  out_ << indented;
+  empty_ = false;
+}
+
+void JobDocument::End() { out_ << (empty_ ? "]" : "\n  ]") << "\n}\n"; }
+
+Json CaseObject(int k, const std::string& label, bool skipped, bool results) {
+  return {{"case", k}, {"label", label}, {"skipped", skipped}, {"results", results}};
+}
 
 }  // namespace viru4deduz::cli

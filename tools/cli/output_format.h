@@ -1,6 +1,7 @@
 // The three forms of every subcommand's output: an aligned table for people, one JSON document
-// and CSV for scripts. Values are written as the shortest text that reads back as the same
-// single-precision number, so nothing the module returned is rounded on the way out.
+// and CSV for scripts. JSON and CSV write every value as the shortest text that reads back as the
+// same single-precision number, so nothing the module returned is rounded on the way out; a
+// table shows reals with a fixed number of decimals per column, their decimal points aligned.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_OUTPUT_FORMAT_H_
 #define VIRU4DEDUZ_TOOLS_CLI_OUTPUT_FORMAT_H_
 
@@ -22,8 +23,14 @@ enum class Format { kTable, kJson, kCsv };
 using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool,
                                   std::int64_t, std::uint64_t, float>;
 
+// A real that a table shows with a fixed number of decimals; CSV writes it whole.
+struct Fixed {
+  float value;
+  int decimals;
+};
+
 // One cell: numbers are right-aligned in a table, texts (UTF-8) and flags left-aligned.
-using Cell = std::variant<std::int64_t, float, bool, std::string>;
+using Cell = std::variant<std::int64_t, float, bool, std::string, Fixed>;
 
 struct Grid {
   std::vector<std::string> columns;
@@ -52,6 +59,25 @@ void WriteCsv(std::ostream& out, const std::vector<std::string>& columns, const 
 
 // The document, indented by two, with a final line break.
 void WriteJson(std::ostream& out, const Json& document);
+
+// The one shape of every command's JSON document: the job as given, its output file and format
+// version, and the cases, each an object with its number, label and flags and, for a command
+// that writes rows, its "rows". Written a case at a time, so that a document of every case of a
+// large job is never held whole.
+class JobDocument {
+ public:
+  JobDocument(std::ostream& out, const std::string& job, const std::string& outputFile,
+              std::int32_t version);
+  void AddCase(const Json& oneCase);
+  void End();
+
+ private:
+  std::ostream& out_;
+  bool empty_ = true;
+};
+
+// {"case": k, "label": ..., "skipped": ..., "results": ...}: a case of the document.
+Json CaseObject(int k, const std::string& label, bool skipped, bool results);
 
 // A value's text as WriteJson writes it, indented by indent (-1: on one line).
 std::string JsonText(const Json& value, int indent);

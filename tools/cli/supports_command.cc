@@ -1,6 +1,7 @@
 // viru4deduz supports JOB [--case K | --all-cases]: the loads at every restraint node, read a
 // case at a time: the restraint node list once, then each case's loads where the file keeps them.
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,9 @@
 #include "exit_status.h"
 #include "common/messages.h"
 #include "job/job_reader.h"
+#include "job_checks.h"
 #include "job_files.h"
-#include "outcome_status.h"
+#include "standard_output.h"
 #include "windows1252.h"
 
 namespace viru4deduz::cli {
@@ -46,85 +48,74 @@ CaseList CasesToReport(const Invocation& inv, JobReader& session, CliUserInterfa
     }
     k = *chosen;
   }
-  if (!session.HasStoredResults(k)) {
-    OutcomeDetail detail;
-    detail.caseWithoutResults = k;
-    list.status = ExitStatusOf(JobOutcome::kNoOutput, detail);
-    return list;
-  }
-  list.cases.push_back(k);
+  list.status = CheckCase(session, k);
+  if (list.status == kExitSuccess) list.cases.push_back(k);
   return list;
 }
 
 }  // namespace
 
 int RunSupports(const Invocation& inv) {
-  const std::optional<JobFiles> files = ResolveJob(inv.job);
-  if (!files) return kExitNoResult;
+  JobFiles files;
+  if (const int status = ResolveJob(inv.job, files)) return status;
   if (!inv.allCases && CaseSourceFor(inv.caseNumber) == CaseSource::kMissing) {
     ComplainNoCase(inv.commandName, "--case K or --all-cases");
     return kExitUsage;
   }
   CliUserInterface ui;
   Env env = CliEnv(ui);
-  const std::int32_t words = WorkAreaWordsFromSettings(env);
   JobReader session(env);
-  if (const int status = ExitStatusOf(session.Open(files->modulePath, files->spelledPath))) {
-    return status;
+  if (const int status = OpenJob(session, files)) return status;
+  if (inv.caseNumber != 0) {
+    if (const int status = CheckCase(session, inv.caseNumber)) return status;
   }
-  const JobOutcome prepared = session.PrepareSupports(words);
-  if (prepared != JobOutcome::kResults) {
-    OutcomeDetail detail;
-    if (prepared == JobOutcome::kWorkAreaTooSmall) detail.workAreaHint = WorkAreaTooSmallHint(session, words);
-    return ExitStatusOf(prepared, detail);
+  const std::optional<std::int32_t> words = WorkAreaWords(session);
+  JobOutcome prepared = JobOutcome::kReadFailed;
+  try {
+    if (words) prepared = session.PrepareSupports(*words);
+  } catch (const std::bad_alloc&) {  // counts asking for more memory than there is: a damaged file
   }
+  if (prepared != JobOutcome::kResults) return ReportUnreadableOutput(files);
   const CaseList list = CasesToReport(inv, session, ui);
   if (list.status != kExitSuccess) return list.status;
   if (session.restraintEntryCount() < 1) {
-    PrintError(kNoRestraintMessage);
-    PrintError("the job has no restraints");
+    PrintError(std::string(kNoRestraintMessage) + " (the job has no restraints)");
     return kExitNoRestraint;
   }
 
   // The rows are written as they are made, a case at a time, so that the output of every case
   // of a large job needs no more memory than one case's supports. A case whose loads cannot be
-  // read (the file changed under the command) ends the output there.
+  // read (the file changed under the command) ends the output there, and so does output that
+  // cannot be written.
   int readStatus = kExitSuccess;
   const auto eachCase = [&](const auto& withSupports) {
     std::vector<SupportLoads> supports;
     for (int k : list.cases) {
-      if (readStatus != kExitSuccess) return;
-      const JobOutcome outcome = session.SupportsOf(k, supports);
-      if (outcome != JobOutcome::kResults) {
-        readStatus = ExitStatusOf(outcome);
+      if (readStatus != kExitSuccess || !std::cout) return;
+      if (session.SupportsOf(k, supports) != JobOutcome::kResults) {
+        readStatus = ReportUnreadableOutput(files);
         return;
       }
       withSupports(k, Windows1252ToUtf8(session.Label(k)), supports);
     }
   };
+  const auto caseObject = [&](int k, const std::string& label) {
+    return CaseObject(k, label, k <= session.skippedCaseCount(), true);
+  };
   if (inv.format == Format::kJson) {
-    std::cout << "{\n  \"output_file\": " << JsonText(files->outputFile, -1) << ",\n  \"cases\": [";
-    bool first = true;
+    JobDocument document(std::cout, inv.job, files.outputFile, session.version());
     eachCase([&](int k, const std::string& label, const std::vector<SupportLoads>& loads) {
-      Json supports = Json::array();
-      for (const SupportLoads& at : loads) supports.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
-      const Json one = {{"case", k}, {"label", label}, {"supports", std::move(supports)}};
-      // The case as an element of the document's "cases", four blanks in.
-      const std::string text = JsonText(one, 2);
-      std::string indented = first ? "\n    " : ",\n    ";
-      indented.reserve(text.size() + text.size() / 4);
-      for (char c : text) {
-        indented += c;
-        if (c == '\n') indented += "    ";
-      }
-      std::cout << indented;
-      first = false;
+      Json rows = Json::array();
+      for (const SupportLoads& at : loads) rows.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
+      Json one = caseObject(k, label);
+      one["rows"] = std::move(rows);
+      document.AddCase(one);
     });
-    std::cout << (first ? "]" : "\n  ]") << "\n}\n";
+    document.End();
   } else {
     const RowSource rows = [&](const RowSink& emit) {
       eachCase([&](int k, const std::string& label, const std::vector<SupportLoads>& loads) {
-        for (const SupportLoads& at : loads) emit(ComponentRow(k, at.node, at.loads, label));
+        for (const SupportLoads& at : loads) emit(ComponentRow(kLoadComponents, k, at.node, at.loads, label));
       });
     };
     const std::vector<std::string> columns = ComponentGrid(kLoadComponents).columns;
@@ -134,7 +125,7 @@ int RunSupports(const Invocation& inv) {
       WriteTable(std::cout, columns, rows);
     }
   }
-  std::cout.flush();
+  if (const int status = OutputStatus()) return status;
   return readStatus;
 }
 

@@ -1,0 +1,98 @@
+#include "job_checks.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <string_view>
+#include <string>
+
+#include "cli_user_interface.h"
+#include "exit_status.h"
+#include "job/output_file_report.h"
+
+namespace viru4deduz::cli {
+namespace {
+
+constexpr std::uint64_t kRecordBytes = 256;
+
+// JOB as a shell word the user can paste: quoted when it holds anything but safe characters.
+std::string ShellWord(const std::string& text) {
+  const bool safe = std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+           std::string_view("/._-+,:@%").find(c) != std::string_view::npos;
+  });
+  if (safe && !text.empty()) return text;
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// What is most wrong: a whole control record of another version says that this is no output
+// file at all; otherwise the first problem found, which is the earliest in the file.
+std::string MainProblem(const OutputFileReport& report) {
+  if (report.opened && report.sizeBytes >= kRecordBytes && !report.versionRead) {
+    return "not an output file: version " + std::to_string(report.version()) +
+           " is not one the module reads";
+  }
+  return report.problems.empty() ? "the module cannot read it" : report.problems.front();
+}
+
+}  // namespace
+
+int ReportUnreadableOutput(const JobFiles& files) {
+  const OutputFileReport report = InspectOutputFile(files.outputName, files.outputFile);
+  std::string next = "run \"viru4deduz inspect " + ShellWord(files.argument) + "\"";
+  if (report.problems.size() > 1) {
+    next += " to see all " + std::to_string(report.problems.size()) + " problems";
+  }
+  PrintError(files.outputFile + ": " + MainProblem(report) + "; " + next);
+  return report.opened ? kExitDataError : kExitNoInput;
+}
+
+int OpenJob(JobReader& reader, const JobFiles& files) {
+  if (reader.Open(files.modulePath, files.spelledPath) == JobOutcome::kResults) return kExitSuccess;
+  return ReportUnreadableOutput(files);
+}
+
+int CheckCase(JobReader& reader, int k) {
+  const int count = reader.caseCount();
+  if (k < 1 || k > count) {
+    PrintError("load case " + std::to_string(k) + " is not in this job " +
+               (count < 1 ? std::string("(it has no load cases)")
+                          : "(cases 1 to " + std::to_string(count) + ")"));
+    return kExitUsage;
+  }
+  if (!reader.HasStoredResults(k)) {
+    PrintError("load case " + std::to_string(k) + " has no results in the output file");
+    return kExitNoResult;
+  }
+  return kExitSuccess;
+}
+
+std::optional<std::int32_t> WorkAreaWords(const JobReader& reader) {
+  const std::int64_t needed = reader.NeededWorkAreaWords();
+  if (needed < 0 || needed > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
+}
+
+std::vector<bool> NodesInJob(JobReader& reader, const std::vector<int>& nodes) {
+  std::vector<bool> inJob(nodes.size(), true);
+  const std::optional<std::vector<std::int32_t>> numbers = reader.NodeNumbers();
+  if (!numbers) return inJob;
+  const auto [lowest, highest] = std::minmax_element(numbers->begin(), numbers->end());
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    if (i > 0 && nodes[i] == nodes[0]) {  // told once
+      inJob[i] = inJob[0];
+      continue;
+    }
+    if (std::find(numbers->begin(), numbers->end(), nodes[i]) != numbers->end()) continue;
+    inJob[i] = false;
+    PrintError("node " + std::to_string(nodes[i]) + " is not in this job " +
+               (numbers->empty() ? std::string("(it has no nodes)")
+                                 : "(its " + std::to_string(numbers->size()) + " nodes are numbered " +
+                                       std::to_string(*lowest) + " to " + std::to_string(*highest) + ")"));
+  }
+  return inJob;
+}
+
+}  // namespace viru4deduz::cli

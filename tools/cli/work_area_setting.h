@@ -1,0 +1,26 @@
+// The setting "XMS Memory Allocated" (the work area a host gives a request, in bytes), read from
+// its file as a host's settings layer reads it, without creating or writing anything: a command
+// never changes a host's settings.
+#ifndef VIRU4DEDUZ_TOOLS_CLI_WORK_AREA_SETTING_H_
+#define VIRU4DEDUZ_TOOLS_CLI_WORK_AREA_SETTING_H_
+
+#include <cstdint>
+#include <string>
+
+namespace viru4deduz::cli {
+
+struct WorkAreaSetting {
+  std::string file;          // the value's file; "" when no settings directory can be named
+  std::string text;          // the value as stored, "" when missing or empty
+  std::int64_t bytes = 0;    // what a host takes it for: its leading number, or the default
+  bool wellFormed = true;    // a number of bytes and nothing else (blanks around it aside)
+};
+
+WorkAreaSetting ReadWorkAreaSetting();
+
+// A warning on standard error naming the file, when the value is not a number of bytes.
+void WarnOfMalformedSetting(const WorkAreaSetting& setting);
+
+}  // namespace viru4deduz::cli
+
+#endif  // VIRU4DEDUZ_TOOLS_CLI_WORK_AREA_SETTING_H_
