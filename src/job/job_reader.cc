@@ -31,6 +31,22 @@ ResultsCounts CountsOf(const ControlData& c) {
           std::max<std::int64_t>(c.caseBlockCount(), 0)};
 }
 
+// The results block's shape, from the control data, and the output file opened on its unit with
+// its record count (-1 where the runtime cannot count them). The caller closes the unit.
+struct OpenedResults {
+  ResultsCounts counts;
+  ResultsGeometry geometry;
+  std::int64_t records;
+};
+
+OpenedResults OpenResults(RecordRuntime& runtime, const ControlData& c, const char* outputFile) {
+  const ResultsCounts counts = CountsOf(c);
+  const ResultsGeometry geometry(*LayoutOf(c.fileVersion()), counts, c.resultStartRecord(),
+                                 c.caseBlockRecord());
+  runtime.Open(kOutputUnit, TrimmedText(outputFile, kJobPathWidth));
+  return {counts, geometry, runtime.RecordCount(kOutputUnit)};
+}
+
 }  // namespace
 
 JobReader::JobReader(Env& env) : env_(env), state_(std::make_unique<ModuleState>()) {}
@@ -139,12 +155,8 @@ std::int32_t JobReader::restraintEntryCount() const {
 }
 
 std::optional<std::vector<std::int32_t>> JobReader::NodeNumbers() {
-  const ControlData& c = state_->output.control;
-  const ResultsCounts counts = CountsOf(c);
-  const ResultsGeometry geometry(*LayoutOf(version()), counts, c.resultStartRecord(),
-                                 c.caseBlockRecord());
-  env_.records->Open(kOutputUnit, TrimmedText(state_->driver.outputFileOpened, kJobPathWidth));
-  const std::int64_t records = env_.records->RecordCount(kOutputUnit);
+  const auto [counts, geometry, records] =
+      OpenResults(*env_.records, state_->output.control, state_->driver.outputFileOpened);
   // The file's records are counted first: a count it cannot hold is not given the memory.
   const bool held = records >= 0 && geometry.FullReadFits(records);
   std::vector<std::int32_t> nodes(held ? static_cast<std::size_t>(counts.nodes) : 0);
@@ -165,12 +177,8 @@ std::int64_t JobReader::NeededWorkAreaWords() const {
 
 JobOutcome JobReader::PrepareSupports(std::int32_t workWordCount) {
   if (!ResultsFit(workWordCount)) return JobOutcome::kWorkAreaTooSmall;
-  const ControlData& c = state_->output.control;
-  const ResultsCounts counts = CountsOf(c);
-  const ResultsGeometry geometry(*LayoutOf(version()), counts, c.resultStartRecord(),
-                                 c.caseBlockRecord());
-  env_.records->Open(kOutputUnit, TrimmedText(state_->driver.outputFileOpened, kJobPathWidth));
-  const std::int64_t records = env_.records->RecordCount(kOutputUnit);
+  const auto [counts, geometry, records] =
+      OpenResults(*env_.records, state_->output.control, state_->driver.outputFileOpened);
   restraintNodes_.assign(static_cast<std::size_t>(counts.entries), 0);
   ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
   const bool quiet = records >= 0 && geometry.FullReadFits(records) &&
@@ -213,9 +221,8 @@ JobOutcome JobReader::SupportsOf(int k, std::vector<SupportLoads>& supports) {
   } else {
     // The case's loads where the file keeps them, in the work area's grouping (twelve words to
     // an entry, of which the sums take the first six).
-    const ResultsGeometry geometry(*LayoutOf(version()), counts, c.resultStartRecord(),
-                                   c.caseBlockRecord());
-    env_.records->Open(kOutputUnit, TrimmedText(state_->driver.outputFileOpened, kJobPathWidth));
+    const ResultsGeometry geometry =
+        OpenResults(*env_.records, c, state_->driver.outputFileOpened).geometry;
     ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
     read.assign(kLoadGroupWords * r, 0);
     bool ok = true;

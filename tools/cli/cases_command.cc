@@ -30,20 +30,7 @@ int RunCases(const Invocation& inv) {
     grid.rows.push_back({std::int64_t{k}, skipped, results, label});
     cases.push_back(CaseObject(k, label, skipped, results));
   }
-  switch (inv.format) {
-    case Format::kJson: {
-      JobDocument document(std::cout, inv.job, files.outputFile, session.version());
-      for (const Json& one : cases) document.AddCase(one);
-      document.End();
-      break;
-    }
-    case Format::kCsv:
-      WriteCsv(std::cout, grid);
-      break;
-    case Format::kTable:
-      WriteTable(std::cout, grid);
-      break;
-  }
+  WriteCases(std::cout, inv.format, inv.job, files.outputFile, session.version(), cases, grid);
   return OutputStatus();
 }
 

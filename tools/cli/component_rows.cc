@@ -56,21 +56,8 @@ Json ComponentObject(const ComponentKind& kind, int node, const std::array<float
 
 void WriteCaseRows(Format format, const std::string& job, const std::string& outputFile,
                    std::int32_t version, Json oneCase, Json jsonRows, const Grid& grid) {
-  switch (format) {
-    case Format::kJson: {
-      oneCase["rows"] = std::move(jsonRows);
-      JobDocument document(std::cout, job, outputFile, version);
-      document.AddCase(oneCase);
-      document.End();
-      break;
-    }
-    case Format::kCsv:
-      WriteCsv(std::cout, grid);
-      break;
-    case Format::kTable:
-      WriteTable(std::cout, grid);
-      break;
-  }
+  oneCase["rows"] = std::move(jsonRows);
+  WriteCases(std::cout, format, job, outputFile, version, {std::move(oneCase)}, grid);
 }
 
 }  // namespace viru4deduz::cli

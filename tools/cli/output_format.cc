@@ -144,4 +144,22 @@ Json CaseObject(int k, const std::string& label, bool skipped, bool results) {
   return {{"case", k}, {"label", label}, {"skipped", skipped}, {"results", results}};
 }
 
+void WriteCases(std::ostream& out, Format format, const std::string& job, const std::string& outputFile,
+                std::int32_t version, const std::vector<Json>& cases, const Grid& grid) {
+  switch (format) {
+    case Format::kJson: {
+      JobDocument document(out, job, outputFile, version);
+      for (const Json& one : cases) document.AddCase(one);
+      document.End();
+      break;
+    }
+    case Format::kCsv:
+      WriteCsv(out, grid);
+      break;
+    case Format::kTable:
+      WriteTable(out, grid);
+      break;
+  }
+}
+
 }  // namespace viru4deduz::cli

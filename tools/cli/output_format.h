@@ -79,6 +79,10 @@ class JobDocument {
 // {"case": k, "label": ..., "skipped": ..., "results": ...}: a case of the document.
 Json CaseObject(int k, const std::string& label, bool skipped, bool results);
 
+// The cases as the format asks: the grid as a table or CSV, or the job's document holding them.
+void WriteCases(std::ostream& out, Format format, const std::string& job, const std::string& outputFile,
+                std::int32_t version, const std::vector<Json>& cases, const Grid& grid);
+
 // A value's text as WriteJson writes it, indented by indent (-1: on one line).
 std::string JsonText(const Json& value, int indent);
 
