@@ -3,7 +3,6 @@
 #ifndef VIRU4DEDUZ_COMMON_TABLE_H_
 #define VIRU4DEDUZ_COMMON_TABLE_H_
 
-#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstddef>
@@ -29,11 +28,6 @@ class Table {
   T* data() { return data_.data(); }
   const T* data() const { return data_.data(); }
   void Fill(const T& value) { data_.fill(value); }
-  // Entries first..last; one bounds check for the range rather than one per entry.
-  void Fill(int first, int last, const T& value) {
-    assert(first >= 1 && last <= N && first <= last + 1);
-    std::fill(data_.begin() + (first - 1), data_.begin() + last, value);
-  }
 
  private:
   std::array<T, N> data_{};

@@ -81,8 +81,8 @@ void ConvertLegacyCaseLists(OutputData& out) {
     }
     for (int j = 1; j <= kRealOptionColumns; ++j) realOption(i, j) = kNotSetFactor;
   }
-  t.factor.Fill(1, kLegacyCodes, 1.0);
-  t.factorDecimals.Fill(1, kLegacyCodes, 0);
+  std::fill(t.factor.data(), t.factor.data() + kLegacyCodes, 1.0);
+  std::fill(t.factorDecimals.data(), t.factorDecimals.data() + kLegacyCodes, 0);
 
   // The basic cases of the old code list. Only the first 100 cases have option rows in this
   // layout; further cases of a damaged list keep their codes but set no options.
@@ -164,15 +164,17 @@ void ConvertLegacyCaseLists(OutputData& out) {
 void ExpandCaseTables(OutputData& out) {
   LoadCaseTables& t = out.tables;
   LegacyArrays& legacy = out.legacy;
-  t.code.Fill(kLegacyCodes + 1, kCodeTableSize, 0);
-  t.factor.Fill(kLegacyCodes + 1, kCodeTableSize, 1.0);
-  t.factorDecimals.Fill(kLegacyCodes + 1, kCodeTableSize, 0);
+  // Whole ranges at once (std::fill with the value in sight becomes a memset, where the loop
+  // of indexed stores it replaces checked every entry's index).
+  std::fill(t.code.data() + kLegacyCodes, t.code.data() + kCodeTableSize, 0);
+  std::fill(t.factor.data() + kLegacyCodes, t.factor.data() + kCodeTableSize, 1.0);
+  std::fill(t.factorDecimals.data() + kLegacyCodes, t.factorDecimals.data() + kCodeTableSize, 0);
   for (auto* starts : {&legacy.caseTypes, &legacy.stressListStart, &legacy.dispForceListStart,
                        &legacy.fullListStart}) {
-    starts->Fill(kLegacyCases + 1, 1000, 0);
+    std::fill(starts->data() + kLegacyCases, starts->data() + starts->kSize, 0);
   }
   for (auto* list : {&legacy.stressList, &legacy.dispForceList, &legacy.fullList}) {
-    list->Fill(301, 3000, 0);
+    std::fill(list->data() + 300, list->data() + list->kSize, 0);
   }
   // From the last cell to the first, so that no value is overwritten before it is moved.
   for (int i = kLegacyCases; i >= 1; --i) {
