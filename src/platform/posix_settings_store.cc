@@ -88,23 +88,9 @@ std::string PasswordHomeDirectory() {
   return "";
 }
 
-// Read from the environment every time, so that a change of XDG_CONFIG_HOME or HOME takes effect
-// at the next key opened from the root. A relative XDG_CONFIG_HOME is ignored, as the base
-// directory convention asks.
 long RootDirectory(std::string* root) {
-  std::string base;
-  const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  if (configHome != nullptr && configHome[0] == '/') {
-    base = configHome;
-  } else {
-    const char* home = std::getenv("HOME");
-    const std::string homeDirectory =
-        (home != nullptr && home[0] != '\0') ? home : PasswordHomeDirectory();
-    if (homeDirectory.empty()) return ENOENT;
-    base = homeDirectory + "/.config";
-  }
-  *root = base + "/VirU4Deduz";
-  return MakeDirectories(*root);
+  const long status = SettingsRootPath(root);
+  return status != 0 ? status : MakeDirectories(*root);
 }
 
 // Reads the whole file at fd, stopping as soon as it holds more than limit bytes.
@@ -252,6 +238,25 @@ std::string PosixSettingsStore::ErrorText(long status) {
 SettingsStore* DefaultSettingsStore() {
   static PosixSettingsStore store;
   return &store;
+}
+
+// Read from the environment every time, so that a change of XDG_CONFIG_HOME or HOME takes effect
+// at the next key opened from the root. A relative XDG_CONFIG_HOME is ignored, as the base
+// directory convention asks.
+long SettingsRootPath(std::string* root) {
+  std::string base;
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  if (configHome != nullptr && configHome[0] == '/') {
+    base = configHome;
+  } else {
+    const char* home = std::getenv("HOME");
+    const std::string homeDirectory =
+        (home != nullptr && home[0] != '\0') ? home : PasswordHomeDirectory();
+    if (homeDirectory.empty()) return ENOENT;
+    base = homeDirectory + "/.config";
+  }
+  *root = base + "/VirU4Deduz";
+  return 0;
 }
 
 }  // namespace viru4deduz

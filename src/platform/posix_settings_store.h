@@ -41,6 +41,10 @@
 
 namespace viru4deduz {
 
+// Where the tree lies (see above), whether or not it exists; nothing is created. 0, or ENOENT when
+// no home directory can be named.
+long SettingsRootPath(std::string* root);
+
 class PosixSettingsStore : public SettingsStore {
  public:
   long CreateKey(SettingsKey parent, const std::string& name, SettingsKey* key) override;

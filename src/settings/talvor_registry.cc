@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "common/decimal_text.h"
+
 namespace viru4deduz {
 
 const char* const SettingNameTable[kSettingNameCount] = {
@@ -35,29 +37,6 @@ constexpr const char* kBeyondTheArray =
     "CTalvorRegistry::GetKey() called with value beyond the array";
 
 bool IsNameIndex(int index) { return index >= 0 && index < kSettingNameCount; }
-
-bool IsWhiteSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The text's leading decimal number: leading white space skipped, an optional sign, digits up to
-// the first other character; no digits gives 0. A number beyond the 32-bit range saturates at
-// INT32_MAX or INT32_MIN instead of wrapping, so an absurd setting can never turn into a small
-// or negative size.
-std::int32_t LeadingNumber(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsWhiteSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // Accumulated as a negative number, whose range reaches INT32_MIN.
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 - (text[i] - '0');
-    if (value < INT32_MIN) return negative ? INT32_MIN : INT32_MAX;
-  }
-  if (negative) return static_cast<std::int32_t>(value);
-  return value < -INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(-value);
-}
 
 }  // namespace
 
@@ -135,7 +114,7 @@ std::int32_t CTalvorRegistry::GetWorkAreaSize() {
     SetKey(kSettingWorkAreaSize, kDefaultWorkAreaText);
     return kDefaultWorkAreaSize;
   }
-  return LeadingNumber(text);
+  return LeadingDecimalNumber(text);
 }
 
 std::string CTalvorRegistry::GetUserValue() { return GetKey(kSettingChainUser); }
