@@ -437,7 +437,7 @@ TEST_F(CliTest, TheSelectionDialogOnATerminalOffersTheCasesInsistsOnAChoiceAndEn
   for (Args args : {Args{"loads", job, "--node", "20"}, Args{"displacements", job, "--node", "20"}, Args{"supports", job}}) {
     const CliRun cancelled = OnTerminal(args, "\x04");  // Ctrl-D
     EXPECT_EQ(cancelled.status, 1) << args[0];
-    EXPECT_NE(cancelled.out.find("viru4deduz: no load case chosen"), std::string::npos) << cancelled.out;
+    EXPECT_NE(cancelled.out.find("\nviru4deduz: no load case chosen"), std::string::npos) << cancelled.out;
     const CliRun chosen = OnTerminal(args, "\n2\n");  // OK without a choice, then the second case offered
     EXPECT_EQ(chosen.status, 0) << chosen.out;
     args.insert(args.end(), {"--case", "3"});

@@ -86,6 +86,8 @@ class Terminal {
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) return std::nullopt;
       if (got == 0) {
+        // Ctrl-D leaves the cursor where it was typed: whatever comes next starts its own line.
+        Write("\n");
         if (!gotAny) return std::nullopt;
         break;
       }
