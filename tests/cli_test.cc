@@ -240,7 +240,7 @@ TEST_F(CliTest, InspectWritesEveryFormatWithTheControlTextsControlCharactersEsca
   WriteFile(dir_ / "small._p", bytes);
   const std::string shown = "TITLE\\x1b[2J\\x07\\x7f END \xC5\x93";
   const std::pair<std::string, Args> formats[] = {
-      {"--table", {"Version      1430 (the module reads it)", "  12  nodeCount                                   3\n", shown,
+      {"--table", {"Version      1430 (the module reads it)", "  12  nodeCount              3\n", "   8  text               " + shown,
                    "case codes                                      2    48       47", "Problems: none"}},
       {"--csv", {"control,item 12 nodeCount,3,,\n", "layout,case codes,,2,48\n", shown}},
       {"--json", {"\"value\": \"TITLE\\u001b[2J\\u0007\\u007f END \xC5\x93\"",

@@ -50,34 +50,44 @@ std::string FormatFloat(float value) {
 
 void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows) {
   const std::size_t count = columns.size();
+  // A column's numbers, and its heading above them, are right-aligned among themselves; a text
+  // starts where its column starts. So a long text in a column of numbers (the control text
+  // among the control items) widens the column without pushing the numbers to its far end.
   std::vector<std::size_t> widths(count, 0);
-  std::vector<bool> rightAligned(count, false);
-  for (std::size_t c = 0; c < count; ++c) widths[c] = Utf8Length(columns[c]);
-  // First pass: the columns' widths and alignment.
+  std::vector<std::size_t> numberWidths(count, 0);  // 0: the column holds no number
+  // First pass: the columns' widths.
   rows([&](const std::vector<Cell>& row) {
     for (std::size_t c = 0; c < count && c < row.size(); ++c) {
-      widths[c] = std::max(widths[c], Utf8Length(CellText(row[c], true)));
-      if (IsNumber(row[c])) rightAligned[c] = true;
+      const std::size_t width = Utf8Length(CellText(row[c], true));
+      widths[c] = std::max(widths[c], width);
+      if (IsNumber(row[c])) numberWidths[c] = std::max({numberWidths[c], width, Utf8Length(columns[c])});
     }
   });
-  auto writeLine = [&](const std::vector<std::string>& cells) {
+  for (std::size_t c = 0; c < count; ++c) widths[c] = std::max({widths[c], numberWidths[c], Utf8Length(columns[c])});
+  auto writeLine = [&](const std::vector<std::string>& cells, const std::vector<bool>& numbers) {
     std::string line;
     for (std::size_t c = 0; c < cells.size(); ++c) {
-      const std::string padding(widths[c] - Utf8Length(cells[c]), ' ');
+      std::string cell = cells[c];
+      const std::size_t length = Utf8Length(cell);
+      if (numbers[c] && length < numberWidths[c]) cell.insert(0, numberWidths[c] - length, ' ');
       if (c > 0) line += "  ";
-      line += rightAligned[c] ? padding + cells[c] : cells[c] + padding;
+      line += cell + std::string(widths[c] - std::min(widths[c], Utf8Length(cell)), ' ');
     }
     line.erase(line.find_last_not_of(' ') + 1);  // no blanks after the last column
     out << line << '\n';
   };
-  writeLine(columns);
+  std::vector<bool> headings(count);
+  for (std::size_t c = 0; c < count; ++c) headings[c] = numberWidths[c] > 0;
+  writeLine(columns, headings);
   // Second pass: the lines.
   rows([&](const std::vector<Cell>& row) {
     std::vector<std::string> cells;
+    std::vector<bool> numbers;
     for (std::size_t c = 0; c < count && c < row.size(); ++c) {
       cells.push_back(CellText(row[c], true));
+      numbers.push_back(IsNumber(row[c]));
     }
-    writeLine(cells);
+    writeLine(cells, numbers);
   });
 }
 
