@@ -163,10 +163,6 @@ std::unique_ptr<RandomAccessFile> MemoryFileSystem::OpenForRead(const std::strin
   int ignored = 0;
   if (error == nullptr) error = &ignored;
   const Lookup found = Resolve(path);
-  if (const int failure = FailureFor(failOpen, path, found.key)) {
-    *error = failure;
-    return nullptr;
-  }
   if (found.kind != Lookup::kFile) {
     *error = found.kind == Lookup::kDirectory ? EISDIR : ENOENT;
     return nullptr;

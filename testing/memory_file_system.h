@@ -19,10 +19,9 @@ namespace viru4deduz {
 class MemoryFileSystem : public FileSystem {
  public:
   // Failures to inject, keyed by path (separators are converted before comparing): the error
-  // number with which CreateForWrite of exactly that name, the open of that file, or every read
-  // of that file fails. failOpen and failRead also match the name under which the file is stored.
+  // number with which CreateForWrite of exactly that name, or every read of that file, fails.
+  // failRead also matches the name under which the file is stored.
   std::map<std::string, int> failCreate;
-  std::map<std::string, int> failOpen;
   std::map<std::string, int> failRead;
 
   // Every name CreateForWrite succeeded on, in call order (separators converted).

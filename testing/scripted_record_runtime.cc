@@ -57,8 +57,6 @@ class MemoryFile : public RandomAccessFile {
 // The files of the script, read-only, found by name as a Windows file system would find them.
 class ScriptedRecordRuntime::MemoryFiles : public FileSystem {
  public:
-  explicit MemoryFiles(const std::set<std::string>& failOpen) : failOpen_(failOpen) {}
-
   void Add(std::string name, std::string bytes) {
     auto owned = std::make_shared<const std::string>(std::move(bytes));
     const std::string_view view = *owned;
@@ -74,7 +72,6 @@ class ScriptedRecordRuntime::MemoryFiles : public FileSystem {
   std::unique_ptr<RandomAccessFile> OpenForRead(const std::string& path, int* error) override {
     const auto found = Find(path);
     if (found == files_.end()) return Fail(error, ENOENT);
-    if (failOpen_.count(path) > 0 || failOpen_.count(found->first) > 0) return Fail(error, EACCES);
     return std::make_unique<MemoryFile>(found->second);
   }
 
@@ -102,12 +99,11 @@ class ScriptedRecordRuntime::MemoryFiles : public FileSystem {
     return nullptr;
   }
 
-  const std::set<std::string>& failOpen_;
   FileMap files_;
 };
 
 ScriptedRecordRuntime::ScriptedRecordRuntime()
-    : files_(std::make_unique<MemoryFiles>(failOpen)),
+    : files_(std::make_unique<MemoryFiles>()),
       reader_(std::make_unique<PosixRecordRuntime>(*files_)) {}
 
 ScriptedRecordRuntime::~ScriptedRecordRuntime() = default;

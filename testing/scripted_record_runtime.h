@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,9 +61,6 @@ class ScriptedRecordRuntime : public RecordRuntime {
   // would: readers then take the full read of the results block.
   bool knowsRecordCount = true;
 
-  // Names whose open fails although the file exists: Inquire stays true, transfers on the unit
-  // return kRecordUnitNotOpen. Matched against the name as given to Open and the stored name.
-  std::set<std::string> failOpen;
   // Unit and record of every ReadRecord call since the last ResetCounts, in order.
   std::vector<std::pair<int, std::int64_t>> transfers;
   // Every Open (unit, name as given) and every Close (unit), in order.

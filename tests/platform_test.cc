@@ -13,6 +13,7 @@
 #include "platform/posix_record_runtime.h"
 #include "platform/posix_settings_store.h"
 #include "platform/posix_user_interface.h"
+#include "testing/memory_file_system.h"
 #include "testing/test_support.h"
 
 namespace viru4deduz::testing {
@@ -121,6 +122,13 @@ TEST(PosixRecordRuntimeTest, EveryKindOfTransferHasItsStatus) {
   runtime.Close(40);
   runtime.Close(8);
   ExpectRecord(runtime, 40, 1, kRecordUnitNotOpen, -1);
+
+  MemoryFileSystem failing;  // a file that opens and cannot be read
+  failing.AddFile("/J/BAD._P", Records(2));
+  failing.failRead["/J/BAD._P"] = EIO;
+  PosixRecordRuntime overFailing(failing);
+  overFailing.Open(1, "/J/BAD._P");
+  ExpectRecord(overFailing, 1, 1, kRecordReadError, -1);
 }
 
 // Takes a selection and refuses none, noting every press of OK.
