@@ -411,12 +411,18 @@ TEST_F(CliTest, AnUnreadableOutputFileIsToldOnceWithWhatIsWrong) {
 TEST_F(CliTest, InspectTellsWhatIsWrongWithADamagedFileAndNeverCrashes) {
   writer::FileMap map;
   const std::string healthy = writer::WriteOutputFile(RichJob(1531), &map);
-  writer::OutputJob lying = RichJob(1531);
-  lying.itemOverrides[12] = 100000000;
+  const auto lying = [](std::map<int, std::int32_t> items) {  // control items that lie
+    writer::OutputJob job = RichJob(1531);
+    job.itemOverrides = std::move(items);
+    return writer::WriteOutputFile(job);
+  };
   std::vector<std::pair<std::string, Args>> damages = {  // the file, what inspect says of it
       {healthy.substr(0, static_cast<std::size_t>(map.resultsFirst) * 256 + 100),
        {"runs past the end of the file", "ends inside record", "reading the results block failed at record"}},
-      {writer::WriteOutputFile(lying), {"lies beyond the end of the file", "the results were not read"}},
+      {lying({{12, 100000000}}), {"lies beyond the end of the file", "the results were not read"}},
+      {lying({{9, 7}, {23, 50}}), {"but item 9 (resultCaseCount) says 7", "item 23 (skippedCaseCount) skips 50 cases of 3"}},
+      {lying({{20, 3}}), {"overlap"}},
+      {lying({{20, -5}}), {"would begin at record -5"}},
       {writer::WriteControlRecord(1211, {{15, -3}}), {"(hangerCount) is -3"}},
       {writer::WriteControlRecord(9999), {"version 9999 is not one the module reads"}},
       {"", {"shorter than its control record"}},
