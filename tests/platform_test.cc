@@ -97,6 +97,19 @@ void ExpectRecord(RecordRuntime& runtime, int unit, std::int64_t record, int sta
   }
 }
 
+// A run of records read in one call comes back as the same records read one by one: the status,
+// the number read and the bytes of each.
+void ExpectRun(RecordRuntime& runtime, int unit, std::int64_t first, std::int64_t count, int status, std::int64_t done) {
+  std::vector<unsigned char> run(static_cast<std::size_t>(count) * kRecordLength, 0xAA), one(kRecordLength);
+  std::int64_t read = -1;
+  ASSERT_EQ(runtime.ReadRecords(unit, first, count, run.data(), &read), status) << "from " << first;
+  ASSERT_EQ(read, done) << "from " << first;
+  for (std::int64_t r = 0; r < done; ++r) {
+    runtime.ReadRecord(unit, first + r, one.data());
+    ASSERT_TRUE(std::equal(one.begin(), one.end(), run.begin() + r * kRecordLength)) << "record " << first + r;
+  }
+}
+
 TEST(PosixRecordRuntimeTest, EveryKindOfTransferHasItsStatus) {
   constexpr int kBlock = PosixRecordRuntime::kBlockRecords;
   TempDir dir;
@@ -108,6 +121,12 @@ TEST(PosixRecordRuntimeTest, EveryKindOfTransferHasItsStatus) {
   for (int r = 1; r <= 3 * kBlock; ++r) ExpectRecord(runtime, 39, r, 0);
   for (int r : {kBlock + 1, kBlock, 2 * kBlock + 1, 1, 3 * kBlock}) ExpectRecord(runtime, 39, r, 0);
   ExpectRecord(runtime, 39, 3 * kBlock + 1, kRecordEndOfFile, 100);
+  ExpectRun(runtime, 39, (std::int64_t{1} << 56) + 3 * kBlock, 1, kRecordBeyondEnd, 0);  // its offset wraps to a held one
+  for (const auto& [first, count] : {std::pair{1, 3 * kBlock}, {kBlock - 5, 17}, {1, 1}, {2, 1}, {3 * kBlock - 2, 3}}) {
+    ExpectRun(runtime, 39, first, count, 0, count);
+  }
+  ExpectRun(runtime, 39, 3 * kBlock, 2, kRecordEndOfFile, 2);  // the last record cut short
+  ExpectRun(runtime, 39, 3 * kBlock, 3, kRecordBeyondEnd, 2);
   const std::int64_t beyond[] = {3 * kBlock + 2, 0, -1, INT64_MIN, INT64_MAX, INT64_MAX / 256 + 2};
   for (std::int64_t record : beyond) ExpectRecord(runtime, 39, record, kRecordBeyondEnd, -1);
 
@@ -116,6 +135,7 @@ TEST(PosixRecordRuntimeTest, EveryKindOfTransferHasItsStatus) {
   fs::resize_file(dir / "CUT._P", kRecordLength + 100);  // cut after it was opened: read as ended
   ExpectRecord(runtime, 39, 2, kRecordEndOfFile, 100);
   ExpectRecord(runtime, 39, 3, kRecordBeyondEnd, -1);
+  ExpectRun(runtime, 39, 1, 3, kRecordBeyondEnd, 2);
   runtime.Open(39, dir / "missing._P");  // a failed open drops what was open
   ExpectRecord(runtime, 39, 1, kRecordUnitNotOpen, -1);
   runtime.Open(40, dir / "CUT._P");

@@ -31,6 +31,29 @@ class PosixRecordRuntime::UnitFile {
 
   std::int64_t RecordCount() const { return static_cast<std::int64_t>(size_ / kRecordBytes); }
 
+  // count records from first on, with the statuses of count ReadRecord calls: each record the
+  // block does not hold is read as ReadRecord reads it (which refills the block), and the whole
+  // records the block holds after it are copied in one piece.
+  int ReadRecords(std::int64_t first, std::int64_t count, unsigned char* buffer,
+                  std::int64_t* done) {
+    int status = 0;
+    while (*done < count) {
+      const std::int64_t record = first + *done;
+      const std::int64_t held = std::min(HeldRecords(record), count - *done);
+      if (held > 0) {
+        std::memcpy(buffer + *done * kRecordLength, block_.get() + (Offset(record) - blockStart_),
+                    static_cast<std::size_t>(held) * kRecordLength);
+        *done += held;
+        status = 0;
+        continue;
+      }
+      status = ReadRecord(record, buffer + *done * kRecordLength);
+      if (status > 0) return status;
+      ++*done;
+    }
+    return status;
+  }
+
   int ReadRecord(std::int64_t record, unsigned char* buffer) {
     if (record < 1) return kRecordBeyondEnd;
     // Decide "beyond the end" before multiplying, so that no record number can overflow.
@@ -83,6 +106,20 @@ class PosixRecordRuntime::UnitFile {
     return 0;
   }
 
+  static std::uint64_t Offset(std::int64_t record) {
+    return (static_cast<std::uint64_t>(record) - 1) * kRecordBytes;
+  }
+
+  // How many whole records from record on the block holds: 0 when it does not hold that record
+  // whole (a record the file ends inside is left to ReadRecord, which fills in its zeros). The
+  // file's record count is checked first, so that no record number's offset can wrap around.
+  std::int64_t HeldRecords(std::int64_t record) const {
+    if (record < 1 || record > RecordCount() || blockStart_ == kNoBlock) return 0;
+    const std::uint64_t offset = Offset(record);
+    if (offset < blockStart_ || offset >= blockStart_ + blockValid_) return 0;
+    return static_cast<std::int64_t>((blockStart_ + blockValid_ - offset) / kRecordBytes);
+  }
+
   std::unique_ptr<RandomAccessFile> file_;
   std::uint64_t size_;
   std::size_t capacity_;
@@ -127,12 +164,7 @@ int PosixRecordRuntime::ReadRecords(int unit, std::int64_t first, std::int64_t c
   const auto found = units_.find(unit);
   if (count > 0 && (found == units_.end() || !found->second)) return kRecordUnitNotOpen;
   if (count > 0 && buffer == nullptr) return kRecordReadError;
-  int status = 0;
-  for (; *done < count; ++*done) {
-    status = found->second->ReadRecord(first + *done, buffer + *done * kRecordLength);
-    if (status > 0) return status;
-  }
-  return status;
+  return found->second->ReadRecords(first, count, buffer, done);
 }
 
 std::int64_t PosixRecordRuntime::RecordCount(int unit) {
