@@ -5,8 +5,9 @@
 // read from the file in one piece, and serves the records inside it from memory. Blocks grow
 // while the reads go on where the last block ended (16 records, doubling up to kBlockRecords),
 // and start small again after a jump, so that picking a few values out of a large file costs
-// little more than their records. The block buffer is kept from one open to the
-// next; reading allocates nothing.
+// little more than their records. A run of records (ReadRecords) takes the records the block
+// holds in one copy. The block buffer is kept from one open to the next; reading allocates
+// nothing.
 #ifndef VIRU4DEDUZ_PLATFORM_POSIX_RECORD_RUNTIME_H_
 #define VIRU4DEDUZ_PLATFORM_POSIX_RECORD_RUNTIME_H_
 
