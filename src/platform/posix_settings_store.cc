@@ -259,4 +259,11 @@ long SettingsRootPath(std::string* root) {
   return 0;
 }
 
+std::string SettingsValueFile(const std::string& root, std::span<const char* const> keys,
+                              const std::string& name) {
+  std::string path = root;
+  for (const char* key : keys) path += '/' + SubkeyFileName(key);
+  return path + '/' + ValueFileName(name);
+}
+
 }  // namespace viru4deduz

@@ -35,6 +35,7 @@
 
 #include <map>
 #include <mutex>
+#include <span>
 #include <string>
 
 #include "platform/settings_store.h"
@@ -44,6 +45,11 @@ namespace viru4deduz {
 // Where the tree lies (see above), whether or not it exists; nothing is created. 0, or ENOENT when
 // no home directory can be named.
 long SettingsRootPath(std::string* root);
+
+// The file that holds value name under the keys (their names from the root down) in the tree at
+// root, named as the store names it; nothing is created.
+std::string SettingsValueFile(const std::string& root, std::span<const char* const> keys,
+                              const std::string& name);
 
 class PosixSettingsStore : public SettingsStore {
  public:

@@ -27,9 +27,8 @@ const char* const SettingNameTable[kSettingNameCount] = {
 
 namespace {
 
-constexpr const char* kSettingsKeyName = "Settings";
+constexpr const char* kSettingsKeyName = kSettingsKeyPath[4];
 constexpr std::size_t kValueBufferSize = 260;
-constexpr std::int32_t kDefaultWorkAreaSize = 12000000;
 constexpr const char* kDefaultWorkAreaText = "12000000";
 
 constexpr const char* kDebugError = "Debug Error Only!";
@@ -44,7 +43,8 @@ CTalvorRegistry::CTalvorRegistry(SettingsStore& store, UserInterface& ui) : stor
   // A failure leaves its handle and those below it at 0, and its status in openStatus_: the read
   // that needs the keys reports that cause, not the unopened handle passed on.
   const std::pair<const char*, SettingsKey*> chain[] = {
-      {"Software", &software_}, {"Ostrel", &company_}, {"TALVOR", &product_}, {"5.30", &version_}};
+      {kSettingsKeyPath[0], &software_}, {kSettingsKeyPath[1], &company_},
+      {kSettingsKeyPath[2], &product_}, {kSettingsKeyPath[3], &version_}};
   SettingsKey parent = kCurrentUserKey;
   for (const auto& [name, key] : chain) {
     if (openStatus_ == 0) openStatus_ = store_.CreateKey(parent, name, key);

@@ -20,6 +20,11 @@ constexpr int kSettingNameCount = 14;
 // The fixed table of value names, indexed from 0.
 extern const char* const SettingNameTable[kSettingNameCount];
 
+// The keys from the current user's root down to the values, and the work area in bytes that an
+// empty "XMS Memory Allocated" stands for.
+inline constexpr const char* kSettingsKeyPath[] = {"Software", "Ostrel", "TALVOR", "5.30", "Settings"};
+constexpr std::int32_t kDefaultWorkAreaSize = 12000000;
+
 class CTalvorRegistry {
  public:
   // Opens, creating where missing, Software, Ostrel, TALVOR and 5.30 under the current user's

@@ -8,25 +8,24 @@
 #include "cli_user_interface.h"
 #include "common/decimal_text.h"
 #include "platform/posix_settings_store.h"
+#include "settings/talvor_registry.h"
 
 namespace viru4deduz::cli {
 namespace {
 
-constexpr std::int64_t kDefaultBytes = 12000000;  // what a host stores when the value is empty
-constexpr char kValuePath[] = "/Software/Ostrel/TALVOR/5.30/Settings/XMS Memory Allocated.value";
 constexpr char kBlanks[] = " \t\n\v\f\r";
 
-}  // namespace
-
-WorkAreaSetting ReadWorkAreaSetting() {
+WorkAreaSetting ReadSetting() {
   WorkAreaSetting setting;
   std::string root;
-  if (SettingsRootPath(&root) == 0) setting.file = root + kValuePath;
+  if (SettingsRootPath(&root) == 0) {
+    setting.file = SettingsValueFile(root, kSettingsKeyPath, SettingNameTable[kSettingWorkAreaSize]);
+  }
   std::ifstream in(setting.file, std::ios::binary);
   if (in) setting.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   setting.text = setting.text.substr(0, setting.text.find('\0'));  // a text ends at a NUL
   if (setting.text.empty()) {
-    setting.bytes = kDefaultBytes;
+    setting.bytes = kDefaultWorkAreaSize;
     return setting;
   }
   setting.bytes = LeadingDecimalNumber(setting.text);
@@ -37,6 +36,13 @@ WorkAreaSetting ReadWorkAreaSetting() {
   const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), parsed);
   setting.wellFormed = !number.empty() && number[0] != '-' && error == std::errc() &&
                        end == number.data() + number.size() && parsed > 0 && parsed <= INT32_MAX;
+  return setting;
+}
+
+}  // namespace
+
+const WorkAreaSetting& ReadWorkAreaSetting() {
+  static const WorkAreaSetting setting = ReadSetting();
   return setting;
 }
 

@@ -16,7 +16,9 @@ struct WorkAreaSetting {
   bool wellFormed = true;    // a number of bytes and nothing else (blanks around it aside)
 };
 
-WorkAreaSetting ReadWorkAreaSetting();
+// Read once, when a command first asks: every command warns of a malformed value, and inspect
+// reports what a host takes it for.
+const WorkAreaSetting& ReadWorkAreaSetting();
 
 // A warning on standard error naming the file, when the value is not a number of bytes.
 void WarnOfMalformedSetting(const WorkAreaSetting& setting);
