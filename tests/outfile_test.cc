@@ -87,8 +87,13 @@ TEST_P(OutputFileTest, EveryVersionReadsBackIntoTheSameTablesAndRegions) {
 
 INSTANTIATE_TEST_SUITE_P(AllVersions, OutputFileTest, ::testing::ValuesIn(kVersions));
 
+// Also: every default the conversion and the widening give reaches the end of its table, over
+// what an earlier file left there.
 TEST(LegacyLayoutTest, CombinationListsAreReadUpToPosition100) {
   OutputData out;
+  LoadCaseTables& t = out.tables;
+  for (auto* table : {t.factor.data(), t.realOption.data()}) std::fill_n(table, 5000, 7.0);
+  for (auto* table : {t.option.data(), t.factorDecimals.data()}) std::fill_n(table, 20000, 7);
   out.tables.code[1] = -4, out.tables.code[2] = 1, out.tables.code[3] = -999;
   out.legacy.caseTypes[1] = 3;  // an occasional case
   out.legacy.fullListStart[2] = 98;  // a list that runs past position 100 without its end code
@@ -101,6 +106,18 @@ TEST(LegacyLayoutTest, CombinationListsAreReadUpToPosition100) {
   EXPECT_EQ(std::tuple(out.tables.factor[7], out.tables.Option(3, 4), out.tables.Option(3, 5), out.tables.Option(1, 6),
                        out.tables.RealOption(1, 2)),
             std::tuple(-1.0, 6, 1, 1, 0.0));
+  const auto all = [](const auto* first, const auto* last, auto value) {
+    return std::count(first, last, value) == last - first;
+  };
+  EXPECT_TRUE(all(&t.factor[8], t.factor.data() + kCodeTableSize, 1.0));
+  EXPECT_TRUE(all(t.factorDecimals.data(), t.factorDecimals.data() + kCodeTableSize, 0));
+  for (int j = 1; j <= kOptionColumns; ++j) {
+    EXPECT_TRUE(all(&t.Option(101, j), &t.Option(1000, j) + 1, -1)) << "column " << j;
+    if (j > kRealOptionColumns) continue;
+    EXPECT_TRUE(all(&t.RealOption(101, j), &t.RealOption(1000, j) + 1, kNotSetFactor)) << "column " << j;
+    EXPECT_TRUE(all(&t.RealOption(4, j), &t.RealOption(100, j) + 1, kNotSetFactor)) << "column " << j;
+  }
+  EXPECT_TRUE(all(&t.Option(4, 1), &t.Option(100, 1) + 1, -1));
 }
 
 TEST(RecordFormatsTest, PackedRealsAndTheReadErrorMessage) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "common/fill_range.h"
+
 namespace viru4deduz {
 namespace {
 
@@ -51,7 +53,7 @@ void LegacyListSplit(OutputData& out, int blockWords) {
     for (int i = 1; i <= shape.lists; ++i) (*list)[i] = t.code[++word];
   }
   if (blockWords == 2300) {
-    for (int i = 1001; i <= kLegacyCodes; ++i) t.code[i] = 0;
+    FillRange(t.code.data() + 1000, t.code.data() + kLegacyCodes, 0);
     return;
   }
   // The two smaller blocks end their lists with -99.
@@ -75,14 +77,15 @@ void ConvertLegacyCaseLists(OutputData& out) {
     return t.realOption[LegacyCell(caseIndex, column)];
   };
 
-  for (int i = 1; i <= kLegacyCases; ++i) {
-    for (int j = 1; j <= kOptionColumns; ++j) {
-      if (j != 15) option(i, j) = -1;
-    }
-    for (int j = 1; j <= kRealOptionColumns; ++j) realOption(i, j) = kNotSetFactor;
+  // Each column's 100 rows lie one after another.
+  for (int j = 1; j <= kOptionColumns; ++j) {
+    if (j != 15) FillRange(&option(1, j), &option(1, j) + kLegacyCases, -1);
   }
-  std::fill(t.factor.data(), t.factor.data() + kLegacyCodes, 1.0);
-  std::fill(t.factorDecimals.data(), t.factorDecimals.data() + kLegacyCodes, 0);
+  for (int j = 1; j <= kRealOptionColumns; ++j) {
+    FillRange(&realOption(1, j), &realOption(1, j) + kLegacyCases, kNotSetFactor);
+  }
+  FillRange(t.factor.data(), t.factor.data() + kLegacyCodes, 1.0);
+  FillRange(t.factorDecimals.data(), t.factorDecimals.data() + kLegacyCodes, 0);
 
   // The basic cases of the old code list. Only the first 100 cases have option rows in this
   // layout; further cases of a damaged list keep their codes but set no options.
@@ -164,17 +167,16 @@ void ConvertLegacyCaseLists(OutputData& out) {
 void ExpandCaseTables(OutputData& out) {
   LoadCaseTables& t = out.tables;
   LegacyArrays& legacy = out.legacy;
-  // Whole ranges at once (std::fill with the value in sight becomes a memset, where the loop
-  // of indexed stores it replaces checked every entry's index).
-  std::fill(t.code.data() + kLegacyCodes, t.code.data() + kCodeTableSize, 0);
-  std::fill(t.factor.data() + kLegacyCodes, t.factor.data() + kCodeTableSize, 1.0);
-  std::fill(t.factorDecimals.data() + kLegacyCodes, t.factorDecimals.data() + kCodeTableSize, 0);
+  // Whole ranges at once, where a loop of indexed stores checked every entry's index.
+  FillRange(t.code.data() + kLegacyCodes, t.code.data() + kCodeTableSize, 0);
+  FillRange(t.factor.data() + kLegacyCodes, t.factor.data() + kCodeTableSize, 1.0);
+  FillRange(t.factorDecimals.data() + kLegacyCodes, t.factorDecimals.data() + kCodeTableSize, 0);
   for (auto* starts : {&legacy.caseTypes, &legacy.stressListStart, &legacy.dispForceListStart,
                        &legacy.fullListStart}) {
-    std::fill(starts->data() + kLegacyCases, starts->data() + starts->kSize, 0);
+    FillRange(starts->data() + kLegacyCases, starts->data() + starts->kSize, 0);
   }
   for (auto* list : {&legacy.stressList, &legacy.dispForceList, &legacy.fullList}) {
-    std::fill(list->data() + 300, list->data() + list->kSize, 0);
+    FillRange(list->data() + 300, list->data() + list->kSize, 0);
   }
   // From the last cell to the first, so that no value is overwritten before it is moved.
   for (int i = kLegacyCases; i >= 1; --i) {
@@ -186,11 +188,11 @@ void ExpandCaseTables(OutputData& out) {
   // Cases past the hundredth have every option unset: the rows below each column's hundredth.
   for (int j = 1; j <= kOptionColumns; ++j) {
     std::int32_t* column = &t.Option(1, j);
-    std::fill(column + kLegacyCases, column + kCaseTableRows, -1);
+    FillRange(column + kLegacyCases, column + kCaseTableRows, -1);
   }
   for (int j = 1; j <= kRealOptionColumns; ++j) {
     double* column = &t.RealOption(1, j);
-    std::fill(column + kLegacyCases, column + kCaseTableRows, kNotSetFactor);
+    FillRange(column + kLegacyCases, column + kCaseTableRows, kNotSetFactor);
   }
 }
 
