@@ -61,7 +61,10 @@ class ScriptedRecordRuntime : public RecordRuntime {
   // would: readers then take the full read of the results block.
   bool knowsRecordCount = true;
 
-  // Unit and record of every ReadRecord call since the last ResetCounts, in order.
+  // Unit and record of every ReadRecord call since the last ResetCounts, in order, while
+  // logTransfers is true. A fuzzer, which never looks at the log, turns it off: a request makes
+  // thousands of transfers.
+  bool logTransfers = true;
   std::vector<std::pair<int, std::int64_t>> transfers;
   // Every Open (unit, name as given) and every Close (unit), in order.
   std::vector<std::pair<int, std::string>> opens;

@@ -26,7 +26,7 @@ const std::string* ScriptedSettingsStore::PathOf(SettingsKey key) const {
 
 long ScriptedSettingsStore::Record(Op op, const std::string* keyPath, const std::string& name,
                                    long status) {
-  calls.push_back(Call{op, keyPath != nullptr ? *keyPath : "?", name, status});
+  if (logCalls) calls.push_back(Call{op, keyPath != nullptr ? *keyPath : "?", name, status});
   return status;
 }
 

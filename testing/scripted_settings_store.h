@@ -55,6 +55,9 @@ class ScriptedSettingsStore : public SettingsStore {
   // Handles given out and not closed yet.
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
+  // Every call, in order, while logCalls is true. A fuzzer, which never looks at the log, turns
+  // it off: under AddressSanitizer the log's strings were most of a request's allocations.
+  bool logCalls = true;
   std::vector<Call> calls;
 
  private:
