@@ -162,12 +162,8 @@ int ScriptedRecordRuntime::ReadRecords(int unit, std::int64_t first, std::int64_
     status = reader_->ReadRecords(unit, first + *done, run, into, &read);
     // Every record the reader tried is a transfer, the one that failed included.
     const std::int64_t tried = read + (status > 0 ? 1 : 0);
-    if (logTransfers) {
-      const std::size_t logged = transfers.size();
-      transfers.resize(logged + static_cast<std::size_t>(tried));
-      for (std::int64_t i = 0; i < tried; ++i) {
-        transfers[logged + static_cast<std::size_t>(i)] = {unit, first + *done + i};
-      }
+    for (std::int64_t i = 0; logTransfers && i < tried; ++i) {
+      transfers.emplace_back(unit, first + *done + i);
     }
     transferCount_ = static_cast<int>(
         std::min<std::int64_t>(std::int64_t{transferCount_} + tried, std::numeric_limits<int>::max()));

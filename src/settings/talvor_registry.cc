@@ -1,6 +1,7 @@
 #include "settings/talvor_registry.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -29,7 +30,6 @@ namespace {
 
 constexpr const char* kSettingsKeyName = kSettingsKeyPath[4];
 constexpr std::size_t kValueBufferSize = 260;
-constexpr const char* kDefaultWorkAreaText = "12000000";
 
 constexpr const char* kDebugError = "Debug Error Only!";
 constexpr const char* kBeyondTheArray =
@@ -111,7 +111,7 @@ void CTalvorRegistry::SetKey(int index, const std::string& text) {
 std::int32_t CTalvorRegistry::GetWorkAreaSize() {
   const std::string text = GetKey(kSettingWorkAreaSize);
   if (text.empty()) {
-    SetKey(kSettingWorkAreaSize, kDefaultWorkAreaText);
+    SetKey(kSettingWorkAreaSize, std::to_string(kDefaultWorkAreaSize));
     return kDefaultWorkAreaSize;
   }
   return LeadingDecimalNumber(text);
