@@ -80,19 +80,21 @@ TEST(SettingsTest, IndexOutsideTheTableIsRefusedWithADebugMessage) {
 
 // Each store operation of a request failed on its own, in a request on a file cut inside its
 // results: the default work area serves, and the fatal stop reads the chain file's user text. A
-// key that cannot be opened is reported with its own status, not with the unopened handle's.
+// key that cannot be opened is reported with what the query of the unopened key returned (the
+// invalid handle), and the failed store under the module's caption.
 TEST(SettingsTest, EachStoreOperationFailingInARequestIsReportedAndTheRequestGoesOn) {
   using Store = ScriptedSettingsStore;
-  const std::string error = "Registry Error|Scripted error 5|64", update = "|Unable to update registry|48";
+  const std::string error = "Registry Error|Scripted error 5|64", update = "VirU4Deduz|Unable to update registry|48";
+  const std::string unopened = "Registry Error|Scripted error 6|64";
   const struct {
     const char* what;
     void (*inject)(Store&);
     Lines workAreaBoxes, chainBoxes;
     const char* chainFile;
   } faults[] = {
-      {"open Software", [](Store& s) { s.FailCreateKey("Software", 5); }, {error, update}, {error}, "x4chain."},
-      {"open 5.30", [](Store& s) { s.FailCreateKey("5.30", 5); }, {error, update}, {error}, "x4chain."},
-      {"open Settings", [](Store& s) { s.FailCreateKey("Settings", 5); }, {error, update}, {error}, "x4chain."},
+      {"open Software", [](Store& s) { s.FailCreateKey("Software", 5); }, {unopened, update}, {unopened}, "x4chain."},
+      {"open 5.30", [](Store& s) { s.FailCreateKey("5.30", 5); }, {unopened, update}, {unopened}, "x4chain."},
+      {"open Settings", [](Store& s) { s.FailCreateKey("Settings", 5); }, {unopened, update}, {unopened}, "x4chain."},
       {"query work area", [](Store& s) { s.FailQueryValue(kWorkArea, 5); }, {error}, {}, "x4chain.ab"},
       {"store work area", [](Store& s) { s.FailSetValue(kWorkArea, 5); }, {update}, {}, "x4chain.ab"},
       {"mark work area missing", [](Store& s) { s.FailCreateKey(kWorkArea, 5); }, {}, {}, "x4chain.ab"},

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/decimal_text.h"
+#include "common/messages.h"
 
 namespace viru4deduz {
 
@@ -40,14 +41,14 @@ bool IsNameIndex(int index) { return index >= 0 && index < kSettingNameCount; }
 }  // namespace
 
 CTalvorRegistry::CTalvorRegistry(SettingsStore& store, UserInterface& ui) : store_(store), ui_(ui) {
-  // A failure leaves its handle and those below it at 0, and its status in openStatus_: the read
-  // that needs the keys reports that cause, not the unopened handle passed on.
+  // A failure leaves its handle at 0; the keys below it are then asked of that unopened handle,
+  // and fail as well. Nothing is reported here: the read or write that needs them reports.
   const std::pair<const char*, SettingsKey*> chain[] = {
       {kSettingsKeyPath[0], &software_}, {kSettingsKeyPath[1], &company_},
       {kSettingsKeyPath[2], &product_}, {kSettingsKeyPath[3], &version_}};
   SettingsKey parent = kCurrentUserKey;
   for (const auto& [name, key] : chain) {
-    if (openStatus_ == 0) openStatus_ = store_.CreateKey(parent, name, key);
+    store_.CreateKey(parent, name, key);
     parent = *key;
   }
 }
@@ -66,22 +67,20 @@ std::string CTalvorRegistry::GetKey(int index) {
   const std::string name = SettingNameTable[index];
   if (name.empty()) return "";
 
-  // A key that cannot be opened is reported with its own status, whatever it is: only a query
-  // of an open key can find the value missing.
+  // The value is queried even of a key that could not be opened: the box then tells what the
+  // query of that unopened key returned, as it does for any other failed query.
   SettingsKey settings = 0;
-  long status = openStatus_;
-  if (status == 0) status = store_.CreateKey(version_, kSettingsKeyName, &settings);
-  const bool opened = status == 0;
+  store_.CreateKey(version_, kSettingsKeyName, &settings);
 
   std::string text;
   char buffer[kValueBufferSize];
   std::size_t size = sizeof buffer;
-  if (opened) status = store_.QueryValue(settings, name, buffer, &size);
+  const long status = store_.QueryValue(settings, name, buffer, &size);
   if (status == 0) {
     // The value is a text: anything after a NUL byte is not part of it.
     const std::string_view read(buffer, size);
     text = read.substr(0, read.find('\0'));
-  } else if (opened && status == kSettingsNotFound) {
+  } else if (status == kSettingsNotFound) {
     SettingsKey marker = 0;
     if (store_.CreateKey(settings, name, &marker) == 0) store_.CloseKey(marker);
   } else {
@@ -103,7 +102,8 @@ void CTalvorRegistry::SetKey(int index, const std::string& text) {
   SettingsKey settings = 0;
   store_.CreateKey(version_, kSettingsKeyName, &settings);
   if (store_.SetValue(settings, name, text.data(), text.size()) != 0) {
-    ui_.ShowMessage("Unable to update registry", "", kMessageBoxIconExclamation);
+    // A framework box without a caption of its own carries the application's name.
+    ui_.ShowMessage("Unable to update registry", kMessageCaption, kMessageBoxIconExclamation);
   }
   if (settings != 0) store_.CloseKey(settings);
 }

@@ -28,8 +28,7 @@ constexpr std::int32_t kDefaultWorkAreaSize = 12000000;
 class CTalvorRegistry {
  public:
   // Opens, creating where missing, Software, Ostrel, TALVOR and 5.30 under the current user's
-  // root key, stopping at the first failure. It is not reported here: the later read reports
-  // its status, and the later write fails and reports.
+  // root key. A failure is not reported here: the later read or write fails and reports.
   CTalvorRegistry(SettingsStore& store, UserInterface& ui);
   ~CTalvorRegistry();
   CTalvorRegistry(const CTalvorRegistry&) = delete;
@@ -53,7 +52,6 @@ class CTalvorRegistry {
   SettingsKey company_ = 0;
   SettingsKey product_ = 0;
   SettingsKey version_ = 0;
-  long openStatus_ = 0;  // the status of the first key that could not be opened, else 0
 };
 
 // The "VESKO_USER" text without trailing blanks, NUL-terminated in dest (which holds destSize
