@@ -44,16 +44,20 @@ SplitPath Split(const std::string& path) {
 
 class MemoryReadFile final : public RandomAccessFile {
  public:
-  MemoryReadFile(std::shared_ptr<const std::string> bytes, int failWith)
-      : bytes_(std::move(bytes)), size_(bytes_->size()), failWith_(failWith) {}
+  MemoryReadFile(std::shared_ptr<const std::string> bytes, int failWith,
+                 MemoryFileSystem::BadSector bad)
+      : bytes_(std::move(bytes)), size_(bytes_->size()), failWith_(failWith), bad_(bad) {}
 
   std::uint64_t Size() const override { return size_; }
 
   long long Read(std::uint64_t offset, std::size_t n, void* buf, int* error) override {
-    if (failWith_ != 0 || (n > 0 && buf == nullptr)) {
-      if (error != nullptr) *error = failWith_ != 0 ? failWith_ : EINVAL;
+    const bool inBadSector = offset >= bad_.first && offset - bad_.first < bad_.bytes;
+    if (inBadSector && bad_.endOfFile) return 0;
+    if (failWith_ != 0 || inBadSector || (n > 0 && buf == nullptr)) {
+      if (error != nullptr) *error = failWith_ != 0 ? failWith_ : inBadSector ? EIO : EINVAL;
       return -1;
     }
+    if (offset < bad_.first && bad_.bytes > 0) n = std::min<std::uint64_t>(n, bad_.first - offset);
     if (offset >= bytes_->size()) return 0;
     const std::size_t count = std::min<std::size_t>(n, bytes_->size() - offset);
     if (count > 0) std::memcpy(buf, bytes_->data() + offset, count);
@@ -64,6 +68,7 @@ class MemoryReadFile final : public RandomAccessFile {
   std::shared_ptr<const std::string> bytes_;
   std::uint64_t size_;
   int failWith_;
+  MemoryFileSystem::BadSector bad_;
 };
 
 class MemoryWriteFile final : public WritableFile {
@@ -138,14 +143,15 @@ MemoryFileSystem::Lookup MemoryFileSystem::Resolve(const std::string& path) cons
   return none;
 }
 
-int MemoryFileSystem::FailureFor(const std::map<std::string, int>& failures,
-                                 const std::string& path, const std::string& key) {
+template <typename Failure>
+Failure MemoryFileSystem::FailureFor(const std::map<std::string, Failure>& failures,
+                                     const std::string& path, const std::string& key) {
   const std::string requested = WithForwardSlashes(path);
-  for (const auto& [name, error] : failures) {
+  for (const auto& [name, failure] : failures) {
     const std::string converted = WithForwardSlashes(name);
-    if (converted == requested || (!key.empty() && converted == key)) return error;
+    if (converted == requested || (!key.empty() && converted == key)) return failure;
   }
-  return 0;
+  return Failure{};
 }
 
 const std::string* MemoryFileSystem::Find(const std::string& path) const {
@@ -167,8 +173,8 @@ std::unique_ptr<RandomAccessFile> MemoryFileSystem::OpenForRead(const std::strin
     *error = found.kind == Lookup::kDirectory ? EISDIR : ENOENT;
     return nullptr;
   }
-  return std::make_unique<MemoryReadFile>(files_.at(found.key),
-                                          FailureFor(failRead, path, found.key));
+  return std::make_unique<MemoryReadFile>(files_.at(found.key), FailureFor(failRead, path, found.key),
+                                          FailureFor(badSectors, path, found.key));
 }
 
 std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWrite(const std::string& path,

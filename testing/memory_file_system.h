@@ -7,6 +7,7 @@
 #ifndef VIRU4DEDUZ_TESTING_MEMORY_FILE_SYSTEM_H_
 #define VIRU4DEDUZ_TESTING_MEMORY_FILE_SYSTEM_H_
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,6 +24,16 @@ class MemoryFileSystem : public FileSystem {
   // failRead also matches the name under which the file is stored.
   std::map<std::string, int> failCreate;
   std::map<std::string, int> failRead;
+
+  // A stretch of a file that reads as a bad sector does: a read that starts before it delivers
+  // the bytes before it, and one that starts inside it fails with EIO, or, with endOfFile, finds
+  // the file ending there (as a device that reports a short file). Keyed like failRead.
+  struct BadSector {
+    std::uint64_t first = 0;
+    std::uint64_t bytes = 0;
+    bool endOfFile = false;
+  };
+  std::map<std::string, BadSector> badSectors;
 
   // Every name CreateForWrite succeeded on, in call order (separators converted).
   std::vector<std::string> createdPaths;
@@ -46,8 +57,9 @@ class MemoryFileSystem : public FileSystem {
     std::string key;  // the stored name, for kFile
   };
   Lookup Resolve(const std::string& path) const;
-  static int FailureFor(const std::map<std::string, int>& failures, const std::string& path,
-                        const std::string& key);
+  template <typename Failure>
+  static Failure FailureFor(const std::map<std::string, Failure>& failures, const std::string& path,
+                            const std::string& key);
 
   // Shared with open files, so that a file outlives neither its writer nor its readers' view.
   std::map<std::string, std::shared_ptr<std::string>> files_;

@@ -14,6 +14,8 @@
 
 #include "extract/assembly.h"
 #include "outfile/record_readers.h"
+#include "platform/posix_record_runtime.h"
+#include "testing/record_by_record_runtime.h"
 #include "testing/test_support.h"
 
 namespace viru4deduz::testing {
@@ -202,11 +204,39 @@ TEST(HostileCountsTest, EachEndsAsDefinedAndTheSameBothWays) {
 // read failing there ends: the status, whether QREAD4's own message comes before "No output
 // available ...", the chain file's code (0: none) and the read error flag. No reader takes the
 // control record; a failure in the names is reported and reading goes on.
-enum Piece { kControl, kWordTable, kRealTable, kNames, kExtra, kCaseBlocks, kSection1, kSection2 };
+// The stream that no reader asks for is never reported.
+enum Piece { kControl, kWordTable, kRealTable, kNames, kExtra, kCaseBlocks, kSection1, kSection2, kUnread };
 struct Outcome { int status; bool qreadMessage; int stopCode; std::int32_t ioErrorFlag; };
 constexpr Outcome kOutcomes[] = {{1, false, 0, 0},  {1, true, kStopWordRead, -1},  {1, false, kStopDoubleRead, -1},
                                  {0, false, kStopTextRead, 0}, {1, true, kStopWordRead, -1}, {1, true, kStopWordRead, -1},
-                                 {1, true, kStopWordRead, -1}, {1, false, kStopBlockRead, -1}};
+                                 {1, true, kStopWordRead, -1}, {1, false, kStopBlockRead, -1}, {0, false, 0, 0}};
+
+Piece PieceOf(const writer::OutputJob& job, const writer::FileMap& map, std::int64_t record) {
+  const std::int32_t v = job.version;
+  const std::int64_t realsFirst = v < 1400 ? -1 : map.tablesFirst + ((v < 1520 ? 3000 : 30000) + 63) / 64;
+  const std::int64_t realsLast = realsFirst + ((v < 1520 ? 3500 : 35000) + 31) / 32 - 1;
+  const std::size_t section1Words = job.nodes.size() + 2 * job.restraints.size() +
+                                    static_cast<std::size_t>(job.hangerCount * writer::HangerWords(v));
+  if (record == 1) return kControl;
+  if (record >= realsFirst && record <= realsLast && v >= 1400) return kRealTable;
+  if (record <= map.tablesLast) return kWordTable;
+  if (record <= map.namesLast) return kNames;
+  if (record <= map.extraLast) return kExtra;
+  if (record <= map.unreadLast) return kUnread;
+  if (record <= map.caseBlocksLast) return kCaseBlocks;
+  return record < map.resultsFirst + static_cast<std::int64_t>((section1Words + 63) / 64) ? kSection1 : kSection2;
+}
+
+// What a host sees of a request: status, values, messages (caption and text), the chain file as
+// the last stop left it and the files created (one per stop).
+auto Seen(const Request& r, ScriptedModule& m) {
+  std::vector<std::string> texts;
+  for (const auto& message : m.ui.messages) texts.push_back(message.caption + ": " + message.text);
+  const std::vector<std::string>& made = m.files.createdPaths;
+  const std::string chain = made.empty() ? "" : *m.files.Find(made.back());
+  return std::tuple(r.status, std::string(reinterpret_cast<const char*>(r.res), sizeof r.res), texts, chain,
+                    m.module.state().io.ioErrorFlag, made);
+}
 
 class RecordFaultTest : public ::testing::TestWithParam<std::int32_t> {};
 
@@ -218,19 +248,7 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
   const std::int32_t v = job.version;
   writer::FileMap map;
   const std::string bytes = writer::WriteOutputFile(job, &map);
-  const auto pieceOf = [&](std::int64_t record) {
-    const std::int64_t realsFirst = v < 1400 ? -1 : map.tablesFirst + ((v < 1520 ? 3000 : 30000) + 63) / 64;
-    const std::int64_t realsLast = realsFirst + ((v < 1520 ? 3500 : 35000) + 31) / 32 - 1;
-    const std::size_t section1Words = job.nodes.size() + 2 * job.restraints.size() +
-                                      static_cast<std::size_t>(job.hangerCount * writer::HangerWords(v));
-    if (record == 1) return kControl;
-    if (record >= realsFirst && record <= realsLast && v >= 1400) return kRealTable;
-    if (record <= map.tablesLast) return kWordTable;
-    if (record <= map.namesLast) return kNames;
-    if (record <= map.extraLast) return kExtra;
-    if (record <= map.caseBlocksLast) return kCaseBlocks;
-    return record < map.resultsFirst + static_cast<std::int64_t>((section1Words + 63) / 64) ? kSection1 : kSection2;
-  };
+  const auto pieceOf = [&](std::int64_t record) { return PieceOf(job, map, record); };
   // One module serves every fault, as a host keeps it loaded; each request gets a fresh runtime
   // that fails transfer k (0: none). Room for this job and little more keeps requests cheap.
   ScriptedModule m;
@@ -283,6 +301,66 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
     }
   }
   EXPECT_EQ(seen.size(), 5u + (v >= 1400) + (v >= 1440) + (v >= 1530));  // every piece the file has
+}
+
+// A record the file system cannot give (a bad sector: the bytes before it come back, a read that
+// starts in it fails with EIO, or finds the file ending there) fails only when a reader asks for
+// it, and is reported as that record, with that reader's stop code and box, however far the
+// module's runtime reads ahead: every request ends as it does over a runtime that reads each
+// record on its own. The full read (mode 3 assembles nothing and always takes it) ends as the
+// piece's reader says; loads and displacements answer from what they need, and a record they
+// need sends them on to the full read. The unread stream is never reported. A bad name record
+// stops the names' reader (105) and, from version 1530 on, the extra table's read too, which
+// starts again at the record the names' reader stopped at (7).
+TEST_P(RecordFaultTest, ABadRecordIsReportedAsThatRecordByItsOwnReader) {
+  writer::OutputJob job = RichJob(GetParam());
+  job.unreadRecords = 40;
+  writer::FileMap map;
+  const std::string bytes = writer::WriteOutputFile(job, &map);
+  ScriptedModule m;
+  m.settings.PutValue("Software\\Ostrel\\TALVOR\\5.30\\Settings", "XMS Memory Allocated", "65536");
+  m.files.AddFile(kOutput, bytes);
+  PosixRecordRuntime blocks(m.files);
+  RecordByRecordRuntime plain(m.files);
+  const auto run = [&](RecordRuntime& runtime, int mode) {
+    m.module.env().records = &runtime;
+    m.ui.messages.clear();
+    m.files.createdPaths.clear();
+    Request r(kOutput, mode, 20, 700, 1);
+    r.RunOn(m.module);
+    return Seen(r, m);
+  };
+  decltype(run(plain, 1)) good[4];
+  for (int mode : {1, 2, 3}) good[mode] = run(plain, mode);
+  int reported = 0;
+  for (bool endOfFile : {false, true}) {
+    for (std::int32_t record = 1; record <= map.records; ++record) {
+      const Piece piece = PieceOf(job, map, record);
+      if (record % 37 != 0 && PieceOf(job, map, record - 1) == piece && PieceOf(job, map, record + 1) == piece) continue;
+      m.files.badSectors[kOutput] = {static_cast<std::uint64_t>(record - 1) * 256, 256, endOfFile};
+      for (int mode : {1, 2, 3}) {
+        SCOPED_TRACE(::testing::Message() << "record " << record << ", piece " << piece << ", mode " << mode
+                                          << (endOfFile ? ", reads as the end" : ", EIO"));
+        const auto seen = run(blocks, mode);
+        ASSERT_EQ(seen, run(plain, mode));
+        const bool namesThenExtra = piece == kNames && job.version >= 1530;
+        const Outcome e = namesThenExtra ? kOutcomes[kExtra] : kOutcomes[piece];
+        std::vector<std::string> texts;
+        if (e.qreadMessage) texts.push_back("ERROR: " + Qread4Message(endOfFile ? kRecordBeyondEnd : kRecordReadError, record));
+        if (e.status == 1) texts.push_back(std::string("VirU4Deduz: ") + kNoOutput);
+        const std::string chain = e.stopCode ? "D4ODUDO.EXE " + std::to_string(e.stopCode) + "\n" : "";
+        const bool answered = e.status == 0 && e.stopCode == 0;
+        const bool needed = seen != good[mode];
+        if (piece >= kCaseBlocks && mode != 3 && !needed) continue;  // what loads and displacements need not
+        reported += needed;
+        EXPECT_EQ(std::tuple(std::get<0>(seen), std::get<2>(seen), std::get<3>(seen), std::get<4>(seen),
+                             std::get<5>(seen).size()),
+                  std::tuple(e.status, texts, chain, e.ioErrorFlag, (e.stopCode != 0) + namesThenExtra + 0u));
+        EXPECT_TRUE(!answered || seen == good[mode]);
+      }
+    }
+  }
+  EXPECT_GT(reported, 0);
 }
 
 // Below 500, 500 to 999, 1000 to 1399 (legacy blocks of three sizes), 1400 to 1519 (packed reals

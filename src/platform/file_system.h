@@ -19,6 +19,13 @@ class RandomAccessFile {
   // Reads up to n bytes at offset into buf. Returns the number of bytes read (short at the end of
   // the file) or -1 with *error set to a system error number.
   virtual long long Read(std::uint64_t offset, std::size_t n, void* buf, int* error) = 0;
+  // Whether the file is still the one opened, as it was then: of the same size, not written
+  // since, and not deleted or replaced under its name. *sizeNow receives its size now. A file
+  // that cannot tell says it is unchanged.
+  virtual bool StillAsOpened(std::uint64_t* sizeNow) {
+    *sizeNow = Size();
+    return true;
+  }
 };
 
 // A file opened for writing from its start.

@@ -81,7 +81,8 @@ int OpenRetrying(const char* path, int flags, mode_t mode) {
 
 class PosixRandomAccessFile final : public RandomAccessFile {
  public:
-  PosixRandomAccessFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  PosixRandomAccessFile(int fd, const struct stat& opened)
+      : fd_(fd), size_(SizeOf(opened)), modified_(opened.st_mtim) {}
   ~PosixRandomAccessFile() override { ::close(fd_); }
   PosixRandomAccessFile(const PosixRandomAccessFile&) = delete;
   PosixRandomAccessFile& operator=(const PosixRandomAccessFile&) = delete;
@@ -116,9 +117,28 @@ class PosixRandomAccessFile final : public RandomAccessFile {
     return static_cast<long long>(total);
   }
 
+  // Through the open descriptor, which keeps reading the file it was opened on: a file replaced
+  // or deleted under its name has no name left (no links), and one written since has another
+  // size or time of change.
+  bool StillAsOpened(std::uint64_t* sizeNow) override {
+    struct stat now {};
+    if (::fstat(fd_, &now) != 0) {
+      *sizeNow = size_;
+      return false;
+    }
+    *sizeNow = SizeOf(now);
+    return *sizeNow == size_ && now.st_nlink > 0 && now.st_mtim.tv_sec == modified_.tv_sec &&
+           now.st_mtim.tv_nsec == modified_.tv_nsec;
+  }
+
+  static std::uint64_t SizeOf(const struct stat& info) {
+    return info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+  }
+
  private:
   int fd_;
   std::uint64_t size_;
+  struct timespec modified_;
 };
 
 class PosixWritableFile final : public WritableFile {
@@ -217,8 +237,7 @@ std::unique_ptr<RandomAccessFile> PosixFileSystem::OpenForRead(const std::string
   }
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  const std::uint64_t size = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-  return std::make_unique<PosixRandomAccessFile>(fd, size);
+  return std::make_unique<PosixRandomAccessFile>(fd, info);
 }
 
 std::unique_ptr<WritableFile> PosixFileSystem::CreateForWrite(const std::string& path, int* error) {

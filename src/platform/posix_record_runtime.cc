@@ -74,7 +74,7 @@ class PosixRecordRuntime::UnitFile {
       if (status != 0) return status;
     }
     const std::size_t within = static_cast<std::size_t>(offset - blockStart_);
-    // The block came back short: the file was cut after it was opened.
+    // The record came back empty: the file was cut after it was opened.
     if (within >= blockValid_) return kRecordBeyondEnd;
 
     const std::size_t present = std::min<std::size_t>(kRecordLength, blockValid_ - within);
@@ -84,22 +84,55 @@ class PosixRecordRuntime::UnitFile {
     return kRecordEndOfFile;
   }
 
+  // Whether the file is still as it was opened. When it is not, the unit reads it as it now
+  // stands from here on: its size taken again, nothing held of it from before.
+  bool StillAsOpened() {
+    std::uint64_t now = size_;
+    if (file_->StillAsOpened(&now)) return true;
+    size_ = now;
+    blockStart_ = kNoBlock;
+    blockValid_ = 0;
+    return false;
+  }
+
  private:
-  // Reads nextBytes_ (or what is left of the file) from blockStart on.
+  // Reads bytes from offset on into the block buffer, as many as the file delivers up to wanted:
+  // the read stops at a failure (its number in *error) or where the file ends.
+  std::size_t ReadSpan(std::uint64_t offset, std::size_t wanted, int* error) {
+    std::size_t got = 0;
+    *error = 0;
+    // A read may deliver less than asked without being at the end; only 0 bytes means the end.
+    while (got < wanted) {
+      const long long n = file_->Read(offset + got, wanted - got, block_.get() + got, error);
+      if (n <= 0) break;
+      got += std::min(static_cast<std::size_t>(n), wanted - got);
+    }
+    return got;
+  }
+
+  // Fills the block from the record at blockStart on: nextBytes_, or what is left of the file.
+  // The block holds only records the file delivered whole, so that a record the file cannot give
+  // fails when it is asked for, and no earlier record fails for it: a read that stops early (a
+  // failure, or an end the size at open does not show) ends the block at the last whole record
+  // before the stop. When that leaves not even the record asked for, the record is read again on
+  // its own, and only that read decides its status. Returns the status (0: the record is held, or
+  // the file ends inside or before it, which ReadRecord tells from blockValid_).
   int FillBlock(std::uint64_t blockStart) {
     const std::size_t wanted = static_cast<std::size_t>(
         std::min<std::uint64_t>({nextBytes_, size_ - blockStart, capacity_}));
-    std::size_t got = 0;
-    // A read may deliver less than asked without being at the end; only 0 bytes means the end.
-    while (got < wanted) {
-      int error = 0;
-      const long long n = file_->Read(blockStart + got, wanted - got, block_.get() + got, &error);
-      if (n < 0) {
-        blockStart_ = kNoBlock;
-        return kRecordReadError;
+    int error = 0;
+    std::size_t got = ReadSpan(blockStart, wanted, &error);
+    if (got < wanted) {
+      got -= got % kRecordBytes;
+      if (got == 0) {
+        const std::size_t alone = std::min<std::size_t>(kRecordLength, wanted);
+        got = ReadSpan(blockStart, alone, &error);
+        nextBytes_ = kFirstBlockBytes;  // the reads after a fault start small again
+        if (got < alone && error != 0) {
+          blockStart_ = kNoBlock;
+          return kRecordReadError;
+        }
       }
-      if (n == 0) break;
-      got += std::min(static_cast<std::size_t>(n), wanted - got);
     }
     blockStart_ = blockStart;
     blockValid_ = got;
@@ -171,6 +204,11 @@ std::int64_t PosixRecordRuntime::RecordCount(int unit) {
   const auto found = units_.find(unit);
   if (found == units_.end() || !found->second) return -1;
   return found->second->RecordCount();
+}
+
+bool PosixRecordRuntime::StillAsOpened(int unit) {
+  const auto found = units_.find(unit);
+  return found == units_.end() || !found->second || found->second->StillAsOpened();
 }
 
 void PosixRecordRuntime::Close(int unit) {

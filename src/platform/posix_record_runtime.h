@@ -39,6 +39,7 @@ class PosixRecordRuntime : public RecordRuntime {
   int ReadRecords(int unit, std::int64_t first, std::int64_t count, unsigned char* buffer,
                   std::int64_t* done) override;
   std::int64_t RecordCount(int unit) override;
+  bool StillAsOpened(int unit) override;
   void Close(int unit) override;
 
   // True while a file is open on the unit (an open that failed leaves it false).

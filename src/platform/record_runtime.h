@@ -52,6 +52,12 @@ class RecordRuntime {
   // is open). Lets a reader see, before it reads, whether the records it needs are there.
   virtual std::int64_t RecordCount(int unit) = 0;
 
+  // Whether the file open on unit is still as it was opened (the same size, not written since,
+  // not deleted or replaced). When it is not, the unit reads the file as it now stands from here
+  // on: what RecordCount said at the open no longer holds. True for a unit with nothing open and
+  // for a runtime that cannot tell.
+  virtual bool StillAsOpened(int /*unit*/) { return true; }
+
   // Closes the unit; closing a unit that is not open does nothing.
   virtual void Close(int unit) = 0;
 };

@@ -195,6 +195,11 @@ std::string WriteOutputFile(const OutputJob& job, FileMap* map) {
     where.extraLast = file.LastRecord();
   }
 
+  where.unreadFirst = file.NextRecord();
+  for (std::int64_t w = 0; w < std::int64_t{64} * job.unreadRecords; ++w) file.Word(static_cast<std::int32_t>(w));
+  file.EndStream();
+  where.unreadLast = file.LastRecord();
+
   // The case blocks come before the results block, so that a request reads the file front to back.
   const bool withCaseBlocks = v >= 1440 && !job.caseBlocks.empty();
   if (withCaseBlocks) {
@@ -225,6 +230,7 @@ std::string WriteOutputFile(const OutputJob& job, FileMap* map) {
       {16, job.resultCountB},
       {17, entries - job.hangerCount - job.resultCountB},
       {20, where.resultsFirst},
+      {21, job.unreadRecords > 0 ? where.unreadFirst : 0},
       {23, job.skippedCaseCount},
       {26, withCaseBlocks ? static_cast<std::int32_t>(job.caseBlocks.size()) : 0},
       {27, withCaseBlocks ? where.caseBlocksFirst : 0},

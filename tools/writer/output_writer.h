@@ -53,6 +53,9 @@ struct OutputJob {
   std::int32_t elementCount = 0;
   std::int32_t elementSetCountA = 0;
   std::int32_t elementSetCountB = 0;
+  // Records of a stream the module never reads (the element results), written after the load
+  // case tables and before the case blocks; control item 21 says where they begin.
+  std::int32_t unreadRecords = 0;
   std::map<int, std::int32_t> itemOverrides;  // control item k (1..31) -> value written
 };
 
@@ -61,6 +64,7 @@ struct FileMap {
   std::int32_t tablesFirst = 0, tablesLast = 0;
   std::int32_t namesFirst = 0, namesLast = 0;
   std::int32_t extraFirst = 0, extraLast = 0;
+  std::int32_t unreadFirst = 0, unreadLast = 0;
   std::int32_t resultsFirst = 0, resultsLast = 0;
   std::int32_t caseBlocksFirst = 0, caseBlocksLast = 0;
   std::int32_t records = 0;
