@@ -139,6 +139,16 @@ class HostTest : public ::testing::Test {
 
 inline std::string Upper(const std::string& text) { return AsciiUpper(text); }
 
+// Whether the tests run under AddressSanitizer, which measures memory its own way and needs room
+// for its shadow memory.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 }  // namespace viru4deduz::testing
 
 #endif  // VIRU4DEDUZ_TESTING_TEST_SUPPORT_H_

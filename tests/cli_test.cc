@@ -68,14 +68,6 @@ CliRun OnTerminal(const Args& args, const std::string& keys) {
   return run;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 // The job with a skipped case and a harmonic one: "CASE 1 (OPE) W+2.5T1+P1" (skipped),
 // "CASE 2 (SUS) W+D1", "CASE 3 (EXP) L3=L1-L2", "CASE 4 (OCC)  10.0000 Hz   0.00 Ø".
 writer::OutputJob LabelledJob(std::int32_t version) {

@@ -3,7 +3,9 @@
 // through the module's hook. What only scripted layers show (the archive calls) over them.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -213,6 +217,126 @@ TEST_F(GetLoadsTest, CallsFromInsideTheModulesOwnDialogGetADefinedAnswer) {
   EXPECT_EQ(std::tuple(ui.innerStatus, outer.status, outer.loadCase, ui.messages.size()), std::tuple(1, 0, 1, 0u));
   next.Run(module_.getLoads);  // the later interface's dialog: cancelled
   EXPECT_EQ(std::tuple(next.status, later.listDialogs.size()), std::tuple(1, 1u));
+}
+
+// Whether any descriptor of this process has the file open.
+bool OpenInThisProcess(const std::string& path) {
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::equivalent(fd.path(), path, error)) return true;
+  }
+  return false;
+}
+
+// A host callback that throws (the host's own exception, or std::bad_alloc from a message box)
+// passes back to the host unchanged, and leaves the module as a fresh request expects it: the
+// output file closed, the next request on this thread and on another answered, a user interface
+// installed from this thread in effect at once.
+TEST_F(GetLoadsTest, ARequestThatThrowsLeavesTheModuleReadyForTheNext) {
+  struct ThrowingUi : ScriptedUserInterface {
+    int RunListDialog(const char*, const char* const*, int, ListDialogHandler&) override {
+      throw std::runtime_error("the host's dialog failed");
+    }
+    int ShowMessage(const char*, const char*, unsigned) override { throw std::bad_alloc(); }
+  } throwing;
+  const std::string jobPath = AddJob("pipe7", SmallJob());
+  Request expected(jobPath, 1, 10);
+  expected.Run(module_.getLoads);
+  ASSERT_EQ(expected.status, 0);
+  module_.setUserInterface(&throwing);
+  Request chooses(jobPath, 1, 10, 0, 0), noRestraint(jobPath, 1, 20);
+  EXPECT_THROW(chooses.Run(module_.getLoads), std::runtime_error);
+  EXPECT_FALSE(OpenInThisProcess(dir_ / "pipe7._p"));
+  EXPECT_THROW(noRestraint.Run(module_.getLoads), std::bad_alloc);
+  module_.setUserInterface(&ui_);
+  ui_.listActions = {ScriptedUserInterface::Ok(0)};
+  Request again(jobPath, 1, 10, 0, 0), fromAnotherThread(jobPath, 1, 10);
+  again.Run(module_.getLoads);
+  std::thread([&] { fromAnotherThread.Run(module_.getLoads); }).join();
+  EXPECT_EQ(std::tuple(again.status, ui_.listDialogs.size(), fromAnotherThread.status), std::tuple(0, 1u, 0));
+  for (const Request* r : {&again, &fromAnotherThread}) EXPECT_EQ(std::memcmp(r->res, expected.res, sizeof r->res), 0);
+}
+
+// The work area is allocated before anything of the job is read: a size the machine cannot give
+// ends the request with std::bad_alloc before the case is asked for and before any record is
+// read, and the next request answers. Run in a child whose address space is limited (the
+// sanitizers' shadow memory cannot live under such a limit).
+TEST(GetLoadsScriptedTest, AWorkAreaTheMachineCannotGiveFailsBeforeAnythingIsRead) {
+  if (kAddressSanitizer) GTEST_SKIP() << "an address space limit leaves no room for the shadow memory";
+  const pid_t child = fork();
+  if (child == 0) {
+    ScriptedModule m;
+    m.AddFile("/J/PIPE1._P", writer::WriteOutputFile(RichJob(1531)));
+    m.settings.PutValue("Software\\Ostrel\\TALVOR\\5.30\\Settings", "XMS Memory Allocated", "2000000000");
+    const rlimit limit{1u << 30, 1u << 30};  // far below the 2 GB asked for
+    setrlimit(RLIMIT_AS, &limit);
+    Request big("/J/PIPE1.X4", 1, 20, 0, 0), next("/J/PIPE1.X4", 1, 20, 0, 3);
+    bool threw = false;
+    try {
+      big.RunOn(m.module);
+    } catch (const std::bad_alloc&) {
+      threw = true;
+    }
+    const bool nothingRead = m.records.transfers.empty() && m.ui.listDialogs.empty() && m.archive.calls.size() == 1;
+    m.settings.PutValue("Software\\Ostrel\\TALVOR\\5.30\\Settings", "XMS Memory Allocated", "65536");
+    next.RunOn(m.module);
+    _exit(threw && nothingRead && next.status == 0 ? 0 : 1);
+  }
+  int wstatus = -1;
+  waitpid(child, &wstatus, 0);
+  EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0) << wstatus;
+}
+
+// A file cut while the user chooses the case (say, by an analysis run again) is read as it now
+// stands: the request ends as one made on the cut file from the start, not with an answer taken
+// from the records that are left.
+TEST_F(GetLoadsTest, AFileCutDuringTheRequestIsReadAsItNowStands) {
+  struct CuttingUi : ScriptedUserInterface {
+    std::string file;
+    int RunListDialog(const char* title, const char* const* entries, int count, ListDialogHandler& handler) override {
+      std::filesystem::resize_file(file, std::filesystem::file_size(file) - 256);
+      return ScriptedUserInterface::RunListDialog(title, entries, count, handler);
+    }
+  } cutting;
+  const std::string jobPath = AddJob("pipe7", RichJob(1531));
+  cutting.file = dir_ / "pipe7._p";
+  cutting.listActions = {ScriptedUserInterface::Ok(0)};
+  module_.setUserInterface(&cutting);
+  Request during(jobPath, 1, 20, 0, 0), after(jobPath, 1, 20, 0, 1);
+  during.Run(module_.getLoads);
+  const std::string chainDuring = ReadFile(dir_ / "x4chain.");
+  after.Run(module_.getLoads);
+  EXPECT_EQ(std::tuple(during.status, during.loadCase, chainDuring), std::tuple(1, 1, "D4ODUDO.EXE 409\n"));
+  EXPECT_EQ(std::tuple(after.status, std::vector<std::string>{cutting.messages[0].text, cutting.messages[1].text}),
+            std::tuple(1, std::vector<std::string>{kNoOutput, kNoOutput}));
+}
+
+// The driver's last steps: a mode that assembles nothing takes no slice, so a case past the stored
+// ones answers (status 0, nothing written but zeros) where loads find no output; a results read
+// that fails is still followed by the count of stored cases, whose stop (194 for a case past
+// 1000) is the last one the chain file keeps. A host without a job path buffer picks the job.
+TEST_F(GetLoadsTest, TheFullReadsLastStepsEndAsTheDriverSays) {
+  writer::OutputJob twoStored = RichJob(1531);
+  twoStored.itemOverrides = {{9, 2}};  // case 3 has no stored slice
+  const std::string stored = AddJob("two", twoStored);
+  Request other(stored, 3, 20, 0, 3), loads(stored, 1, 20, 0, 3);
+  other.Run(module_.getLoads);
+  loads.Run(module_.getLoads);
+  EXPECT_EQ(std::tuple(other.status, loads.status), std::tuple(0, 1));
+
+  std::string cut = writer::WriteOutputFile(RichJob(1531));
+  cut.resize(cut.size() - 256);
+  WriteFile(dir_ / "cut._p", cut);
+  Request past1000(dir_ / "cut.x4", 1, 20, 0, 1001);
+  past1000.Run(module_.getLoads);
+  EXPECT_EQ(std::tuple(past1000.status, ReadFile(dir_ / "x4chain.")), std::tuple(1, "D4ODUDO.EXE 194\n"));
+
+  ui_.fileAnswers = {dir_ / "two._p"};
+  int node[2] = {20, 0}, status = -7, mode = 1, loadCase = 1;
+  float res[6][2] = {};
+  char label[151] = {};
+  module_.getLoads(node, res[0], res[1], res[2], res[3], res[4], res[5], &status, &mode, nullptr, &loadCase, label);
+  EXPECT_EQ(std::tuple(status, res[0][0] != 0.0f), std::tuple(0, true));
 }
 
 }  // namespace

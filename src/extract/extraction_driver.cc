@@ -269,11 +269,17 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   d.outputUnit = kOutputUnit;
   CopySubstring(d.outputFileName, kJobPathWidth, d.outputSuffix, 3, length - 2, length, 1);
 
-  auto finish = [&] { env.records->Close(d.outputUnit); };
+  // Every way out of the request closes the output file, an exception from a host's dialog or
+  // message box included, so that nothing of this request is left open behind it.
+  struct CloseOnExit {
+    RecordRuntime& records;
+    int unit;
+    ~CloseOnExit() { records.Close(unit); }
+  } closeOnExit{*env.records, d.outputUnit};
 
   SpellAsGiven(d.outputFileName, jobPathSpelling, length, d.outputFileOpened);
   ReadOutputControl(readers, m.output, d.extractStatus, d.outputUnit, d.outputFileOpened, 0);
-  if (d.extractStatus & 1) return finish();
+  if (d.extractStatus & 1) return;
   status = 2;
 
   ListCases(m);
@@ -293,7 +299,7 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
     if (loadCase < 1 || loadCase > kLabelEntries) {
       BlankFill(caseLabel, caseLabelWidth, 1, caseLabelWidth);
       status = 1;
-      return finish();
+      return;
     }
     d.selectedCase = loadCase;
     CopySubstring(caseLabel, caseLabelWidth, d.Label(d.selectedCase), kCaseLabelWidth, 1,
@@ -307,7 +313,7 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
       d.extractStatus = 0;
       status = 0;
       d.stage = DriverStage::kCaseChosen;
-      return finish();
+      return;
     }
     d.selectedCase = skipped + selection;
     loadCase = d.selectedCase;
@@ -315,7 +321,7 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   d.stage = DriverStage::kCaseChosen;
 
   // Room: nothing is read unless the job's results fit.
-  if (!RequestFitsWorkArea(c, workWordCount)) return finish();
+  if (!RequestFitsWorkArea(c, workWordCount)) return;
 
   const std::int64_t n = std::max(c.nodeCount(), 0);
   const std::int64_t r = std::max<std::int64_t>(RestraintEntries(c), 0);
@@ -350,31 +356,29 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
     float answer[12] = {};
     std::int32_t answerStatus = 0;
     ResultsValueReader reader(*env.records, d.outputUnit, geometry);
+    // The answer stands only if the file is still as it was opened: records counted at the open
+    // may have gone since (a file cut or rewritten while the user chose the case), and then the
+    // full read below reads the file as it now stands and reports what it misses.
     if (records >= 0 && geometry.FullReadFits(records) &&
         (!sliceExists || ReadAnswer(reader, geometry, counts, extractMode, node, resultSetCount,
-                                    ordinal, answer, answerStatus))) {
+                                    ordinal, answer, answerStatus)) &&
+        env.records->StillAsOpened(d.outputUnit)) {
       d.stage = DriverStage::kResultsRead;
       // The count again, for the stop it leaves where the full read would leave it.
       CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                        m.output.legacy.fullListStart, c.fileVersion());
       if (!sliceExists) {
         status = 1;
-        return finish();
+        return;
       }
       std::copy(answer, answer + 6 * std::clamp(resultSetCount, 1, 2), resultBlock);
       d.extractStatus = answerStatus;
       if (!(d.extractStatus & 1)) status = 0;
-      return finish();
+      return;
     }
   }
 
-  std::int32_t* words = nullptr;
-  try {
-    words = workArea();
-  } catch (...) {
-    finish();  // the output file is not left open behind the allocation failure
-    throw;
-  }
+  std::int32_t* const words = workArea();  // may throw std::bad_alloc; the file is closed then too
   std::span<std::int32_t> area(words, static_cast<std::size_t>(std::max(workWordCount, 0)));
   ReadCaseBlocks(readers, c.caseBlockCount(), area.first(static_cast<std::size_t>(caseBlockWords)),
                  d.outputUnit, c.caseBlockRecord());
@@ -382,22 +386,28 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
                      d.restraintEntryCount, static_cast<std::int32_t>(hangers),
                      static_cast<std::int32_t>(cases), c.resultStartRecord()};
   ReadResultsBlock(readers, area, shape, d.outputUnit, g);
-  // Results that could not be read are no results (the reader has reported the error).
-  if (m.io.ioErrorFlag & 1) {
-    status = 1;
-    return finish();
-  }
-  d.stage = DriverStage::kResultsRead;
 
   // The chosen case's slice is the one its ordinal among the stored cases names. A case whose
   // results the file does not store takes the slice the count reaches (the last stored case
   // before it), and a case past 1000 the slice of the last stored case, after the stop the count
-  // leaves. Only an ordinal that names no slice at all (0, or past the stored cases) is no output.
+  // leaves. The count is made whether or not the results could be read: its stop is the last one
+  // a request leaves in the chain file.
   CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                    m.output.legacy.fullListStart, c.fileVersion());
-  if (d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases) {
+  // Results that could not be read are no results (the reader has reported the error).
+  if (m.io.ioErrorFlag & 1) {
     status = 1;
-    return finish();
+    return;
+  }
+  d.stage = DriverStage::kResultsRead;
+
+  // Loads and displacements take a slice: an ordinal that names none (0, or past the stored
+  // cases) is no output. Any other mode assembles nothing and takes none, and ends as the labels
+  // left it.
+  const bool takesSlice = extractMode == 1 || extractMode == 2;
+  if (takesSlice && (d.caseResultOrdinal < 1 || d.caseResultOrdinal > cases)) {
+    status = 1;
+    return;
   }
   const std::int64_t ordinal = d.caseResultOrdinal;
   if (extractMode == 1) {
@@ -413,7 +423,6 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
                          resultSetCount, d.extractStatus);
   }
   if (!(d.extractStatus & 1)) status = 0;
-  finish();
 }
 
 }  // namespace viru4deduz

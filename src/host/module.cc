@@ -50,19 +50,33 @@ void Module::GetLoads(int* node, float* res1, float* res2, float* res3, float* r
   // One request at a time: all working state is the module's. A request from another thread
   // waits for the running one to end; a request made from inside the running one's callbacks
   // (a host dialog that asks again) cannot wait for it, and gets no result instead.
-  if (InsideRequestOnThisThread()) {
-    *status = 1;
+  //
+  // A request needs its status, mode, node and case; without one of them there is no request,
+  // and nothing is done. A host without a label field gets none.
+  if (InsideRequestOnThisThread() || status == nullptr || extractMode == nullptr ||
+      node == nullptr || loadCase == nullptr) {
+    if (status != nullptr) *status = 1;
     return;
   }
+  char unusedLabel[kCaseLabelFieldWidth + 1];
+  if (caseLabel == nullptr) caseLabel = unusedLabel;
   std::lock_guard<std::mutex> lock(requestMutex_);
-  requestThread_.store(std::this_thread::get_id());
+  // The request's mark is taken off on every way out, an exception from a host's callback or
+  // the work area's allocation included: a mark left behind would turn every later request of
+  // this thread away.
+  struct RequestMark {
+    Module& module;
+    explicit RequestMark(Module& m) : module(m) { module.requestThread_.store(std::this_thread::get_id()); }
+    ~RequestMark() {
+      module.requestThread_.store(std::thread::id());
+      if (module.pendingUi_ != nullptr) {
+        module.env_.ui = module.pendingUi_;
+        module.pendingUi_ = nullptr;
+      }
+    }
+  } mark(*this);
   RunRequest(node, res1, res2, res3, res4, res5, res6, status, extractMode, jobPath, loadCase,
              caseLabel);
-  requestThread_.store(std::thread::id());
-  if (pendingUi_ != nullptr) {
-    env_.ui = pendingUi_;
-    pendingUi_ = nullptr;
-  }
 }
 
 void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float* res4, float* res5,
@@ -112,11 +126,13 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
     workBytes = registry.GetWorkAreaSize();
   }
   const std::int32_t workWordCount = workBytes / 4;
-  // Allocated when the driver first asks for it (a request that reads only what decides its
-  // answer never does), and not initialised: the driver fills every region before it reads it.
-  // A size below one word gives no words, and the room test then ends the request. A failed
-  // allocation leaves GetLoads as std::bad_alloc.
-  std::unique_ptr<std::int32_t[]> workArea;
+  // Allocated here, before anything of the job is read, whatever the request goes on to read: a
+  // size the machine cannot give ends the request at once, with std::bad_alloc out of GetLoads.
+  // Not initialised: the driver fills every region before it reads it, and a request that reads
+  // only what decides its answer never touches it, so its pages cost nothing. A size below one
+  // word gives no words, and the room test then ends the request.
+  const std::unique_ptr<std::int32_t[]> workArea = std::make_unique_for_overwrite<std::int32_t[]>(
+      static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
   HostRequest request;
   request.jobPath = local;
   request.jobPathLength = length;
@@ -128,13 +144,7 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
   request.resultBlock = resultBlock.data();
   request.resultSetCount = resultSetCount;
   request.workWordCount = workWordCount;
-  request.workArea = [&] {
-    if (!workArea) {
-      workArea = std::make_unique_for_overwrite<std::int32_t[]>(
-          static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
-    }
-    return workArea.get();
-  };
+  request.workArea = [&workArea] { return workArea.get(); };
 
   *status = 1;
   env_.archive->Expand(local);
@@ -143,11 +153,14 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
 
   switch (outcome) {
     case JobOutcome::kResults: {
+      // A host that passes no array for a component, or no path buffer, is given none.
       float* const components[6] = {res1, res2, res3, res4, res5, res6};
       for (int set = 0; set < resultSetCount; ++set) {
-        for (int k = 0; k < 6; ++k) components[k][set] = resultBlock[static_cast<std::size_t>(6 * set + k)];
+        for (int k = 0; k < 6; ++k) {
+          if (components[k] != nullptr) components[k][set] = resultBlock[static_cast<std::size_t>(6 * set + k)];
+        }
       }
-      std::memcpy(jobPath, path.c_str(), path.size() + 1);
+      if (jobPath != nullptr) std::memcpy(jobPath, path.c_str(), path.size() + 1);
       *status = 0;
       break;
     }
