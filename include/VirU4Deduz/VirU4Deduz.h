@@ -13,6 +13,12 @@
 // from inside the request's own callbacks (a host dialog or message box that calls back in)
 // cannot wait for it: GetLoads then ends at once with status 1 and writes nothing else,
 // SetUserInterface takes effect when the running request ends, and TransferUnit stores at once.
+//
+// Exceptions: GetLoads raises none of its own but std::bad_alloc, when the work area that the
+// setting "XMS Memory Allocated" asks for cannot be allocated (before anything of the job is
+// read). An exception that the host's own callbacks throw passes back to the host unchanged.
+// Either way the module is left ready for the next request: the output file is closed, no request
+// counts as running, and a user interface installed meanwhile is in effect.
 #ifndef VIRU4DEDUZ_VIRU4DEDUZ_H_
 #define VIRU4DEDUZ_VIRU4DEDUZ_H_
 
@@ -43,6 +49,20 @@
 //   caseLabel   out, at least 151 bytes: the case's 150-character label
 //
 // Values are returned in the units in which the analysis output file stores them.
+//
+// What is read. The module reads the job's control data and load case tables whole. Of the
+// results it reads only what decides the answer (the records of the node's entries and of the
+// chosen case) whenever the output file, at its size when opened, holds every record that a read
+// of the whole results block would touch, and is still of that size, unchanged and under its name
+// when the answer is ready. Otherwise it reads the whole results block, as the analysis program's
+// own readers do, and a record it cannot read ends the request as theirs would (a message box, the
+// chain file, status 1). The one difference this makes: a record of the results that the answer
+// does not need and that the system cannot read (a bad sector) goes unseen, and the request
+// answers; a record the answer needs is reported exactly as the whole read reports it.
+//
+// A null status, extractMode, node or loadCase makes no request (status, when given, is set to
+// 1); a null jobPath is an empty one and receives nothing; a null caseLabel or resK receives
+// nothing.
 VIRU4DEDUZ_API void GetLoads(int* node, float* res1, float* res2, float* res3, float* res4,
                              float* res5, float* res6, int* status, int* extractMode, char* jobPath,
                              int* loadCase, char* caseLabel);
