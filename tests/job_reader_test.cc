@@ -312,7 +312,9 @@ TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
 // need sends them on to the full read. The unread stream is never reported. A bad name record
 // stops the names' reader (105) and, from version 1530 on, the extra table's read too, which
 // starts again at the record the names' reader stopped at (7).
-TEST_P(RecordFaultTest, ABadRecordIsReportedAsThatRecordByItsOwnReader) {
+class BadRecordTest : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(BadRecordTest, IsReportedAsThatRecordByItsOwnReader) {
   writer::OutputJob job = RichJob(GetParam());
   job.unreadRecords = 40;
   writer::FileMap map;
@@ -368,6 +370,8 @@ TEST_P(RecordFaultTest, ABadRecordIsReportedAsThatRecordByItsOwnReader) {
 // Below 500, 500 to 999, 1000 to 1399 (legacy blocks of three sizes), 1400 to 1519 (packed reals
 // and case blocks), 1520 to 1529, 1530 and later (the extra table).
 INSTANTIATE_TEST_SUITE_P(VersionRanges, RecordFaultTest, ::testing::Values(111, 611, 1211, 1451, 1521, 1531));
+
+INSTANTIATE_TEST_SUITE_P(AllVersions, BadRecordTest, ::testing::ValuesIn(kVersions));
 
 }  // namespace
 }  // namespace viru4deduz::testing
