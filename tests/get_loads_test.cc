@@ -314,7 +314,8 @@ TEST_F(GetLoadsTest, AFileCutDuringTheRequestIsReadAsItNowStands) {
 // The driver's last steps: a mode that assembles nothing takes no slice, so a case past the stored
 // ones answers (status 0, nothing written but zeros) where loads find no output; a results read
 // that fails is still followed by the count of stored cases, whose stop (194 for a case past
-// 1000) is the last one the chain file keeps. A host without a job path buffer picks the job.
+// 1000) is the last one the chain file keeps. A host without a job path buffer picks the job; one
+// without a status, mode, node or case makes no request.
 TEST_F(GetLoadsTest, TheFullReadsLastStepsEndAsTheDriverSays) {
   writer::OutputJob twoStored = RichJob(1531);
   twoStored.itemOverrides = {{9, 2}};  // case 3 has no stored slice
@@ -337,6 +338,9 @@ TEST_F(GetLoadsTest, TheFullReadsLastStepsEndAsTheDriverSays) {
   char label[151] = {};
   module_.getLoads(node, res[0], res[1], res[2], res[3], res[4], res[5], &status, &mode, nullptr, &loadCase, label);
   EXPECT_EQ(std::tuple(status, res[0][0] != 0.0f), std::tuple(0, true));
+  module_.getLoads(nullptr, res[0], res[1], res[2], res[3], res[4], res[5], &status, &mode, nullptr, &loadCase, label);
+  module_.getLoads(node, res[0], res[1], res[2], res[3], res[4], res[5], nullptr, &mode, nullptr, &loadCase, label);
+  EXPECT_EQ(std::tuple(status, ui_.fileDialogs.size()), std::tuple(1, 1u));
 }
 
 }  // namespace
