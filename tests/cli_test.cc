@@ -3,6 +3,7 @@
 #include <pty.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,9 +27,9 @@ using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::strin
                                   std::uint64_t, float>;
 using Args = std::vector<std::string>;
 
-// The built command with its arguments, for sh.
-std::string Command(const Args& args) {
-  std::string command = std::string("exec '") + VIRU4DEDUZ_CLI_PATH + "'";
+// The built command with its arguments, for sh, run by runner if one is given.
+std::string Command(const Args& args, const std::string& runner = "") {
+  std::string command = "exec " + runner + "'" + VIRU4DEDUZ_CLI_PATH + "'";
   for (const std::string& arg : args) command += " '" + arg + "'";
   return command;
 }
@@ -36,10 +37,11 @@ std::string Command(const Args& args) {
 struct CliRun { int status = -1; std::string out, err; };  // status -1: a signal ended it
 
 // Runs the command in the current directory, standard input from /dev/null, standard output to
-// cli.out unless sent elsewhere.
+// cli.out unless sent elsewhere. Whatever it waits for, it is ended after 20 seconds (status 124).
 CliRun Cli(const Args& args, const std::string& output = "cli.out") {
   std::filesystem::remove("cli.out");
-  const int wstatus = std::system((Command(args) + " </dev/null >" + output + " 2>cli.err").c_str());
+  const std::string command = Command(args, "timeout 20 ") + " </dev/null >" + output + " 2>cli.err";
+  const int wstatus = std::system(command.c_str());
   return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, ReadFile("cli.out"), ReadFile("cli.err")};
 }
 
@@ -329,6 +331,28 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
     EXPECT_NE(run.err.find("cannot write the output: No space left on device"), std::string::npos) << run.err;
   }
   EXPECT_EQ(Cli({"--help"}, "/dev/full").status, 74);
+}
+
+// A value file that gives a host no value is warned of, and the command answers with the default
+// that a host then takes; nothing waits on a FIFO or reads a device without end.
+TEST_F(CliTest, AnUnreadableWorkAreaSettingIsWarnedOfAndTheDefaultTaken) {
+  const std::string job = AddJob("rich", RichJob(1530));
+  const std::string value = SettingsDir() + "/XMS Memory Allocated.value";
+  std::filesystem::create_directories(SettingsDir());
+  mkfifo((dir_ / "fifo").c_str(), 0600);
+  WriteFile(dir_ / "long", std::string(261, '7'));
+  const std::pair<std::string, std::string> unreadable[] = {  // what the value's file links to ("": a directory), why
+      {"", "Is a directory"}, {dir_ / "fifo", "not a regular file"}, {"/dev/zero", "not a regular file"},
+      {dir_ / "long", "longer than the 260 bytes a host reads"}};
+  for (const auto& [target, reason] : unreadable) {
+    std::filesystem::remove(value);
+    target.empty() ? (void)std::filesystem::create_directory(value) : std::filesystem::create_symlink(target, value);
+    const CliRun run = Cli({"inspect", job, "--json"});
+    ASSERT_EQ(run.status, 0) << reason << ": " << run.err;
+    EXPECT_EQ(Json::parse(run.out)["host_work_area_bytes"], 12000000);
+    EXPECT_EQ(run.err, "viru4deduz: warning: " + value + " cannot be read (" + reason +
+                           "): a host takes \"XMS Memory Allocated\" for its default, 12000000 bytes\n");
+  }
 }
 
 // supports --all-cases writes each case's rows as it reads them: the peak memory of a job of
