@@ -229,6 +229,20 @@ TEST_P(CliVersionTest, SupportsAgreeWithGetLoadsAndInspectPlacesEveryTableWhereT
 
 INSTANTIATE_TEST_SUITE_P(Versions, CliVersionTest, ::testing::ValuesIn(kVersions));
 
+// A backslash is a character of a name that holds it, and a separator only where no such name
+// exists: a job in a directory named a\b is read there, by its own name and by the upper-cased one.
+TEST_F(CliTest, AJobInADirectoryWhoseNameHoldsABackslashIsReadThere) {
+  const std::string elsewhere = AddJob("rich", LabelledJob(1531)), job = dir_ / "a\\b/rich.x4";
+  std::filesystem::create_directory(dir_ / "a\\b");
+  std::filesystem::copy_file(dir_ / "rich._p", dir_ / "a\\b/rich._p");
+  const CliRun run = Cli({"loads", job, "--node", "20", "--case", "4", "--csv"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<Row> rows = TextRows(run.out, true);
+  ASSERT_EQ(rows.size(), 1U) << run.out;
+  ExpectModuleValues(elsewhere, 1, rows[0]);
+  ExpectModuleValues(job, 1, rows[0]);  // a host's request finds it there too
+}
+
 TEST_F(CliTest, CasesListsEveryLabelInUtf8WithTheSkippedCaseMarked) {
   const std::string job = AddJob("rich", LabelledJob(1531));
   EXPECT_EQ(Cli({"cases", job}).out,
