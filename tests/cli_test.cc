@@ -3,15 +3,16 @@
 #include <pty.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdio>
-#include <optional>
 #include <random>
 #include <sstream>
+#include <variant>
 
 #include <nlohmann/json.hpp>
 
@@ -26,9 +27,9 @@ using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::strin
                                   std::uint64_t, float>;
 using Args = std::vector<std::string>;
 
-// The built command with its arguments, for sh.
-std::string Command(const Args& args) {
-  std::string command = std::string("exec '") + VIRU4DEDUZ_CLI_PATH + "'";
+// The built command with its arguments, for sh, run by runner if one is given.
+std::string Command(const Args& args, const std::string& runner = "") {
+  std::string command = "exec " + runner + "'" + VIRU4DEDUZ_CLI_PATH + "'";
   for (const std::string& arg : args) command += " '" + arg + "'";
   return command;
 }
@@ -36,10 +37,11 @@ std::string Command(const Args& args) {
 struct CliRun { int status = -1; std::string out, err; };  // status -1: a signal ended it
 
 // Runs the command in the current directory, standard input from /dev/null, standard output to
-// cli.out unless sent elsewhere.
+// cli.out unless sent elsewhere. Whatever it waits for, it is ended after 20 seconds (status 124).
 CliRun Cli(const Args& args, const std::string& output = "cli.out") {
   std::filesystem::remove("cli.out");
-  const int wstatus = std::system((Command(args) + " </dev/null >" + output + " 2>cli.err").c_str());
+  const std::string command = Command(args, "timeout 20 ") + " </dev/null >" + output + " 2>cli.err";
+  const int wstatus = std::system(command.c_str());
   return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, ReadFile("cli.out"), ReadFile("cli.err")};
 }
 
@@ -219,6 +221,20 @@ TEST_P(CliVersionTest, SupportsAgreeWithGetLoadsAndInspectPlacesEveryTableWhereT
 
 INSTANTIATE_TEST_SUITE_P(Versions, CliVersionTest, ::testing::ValuesIn(kVersions));
 
+// A backslash is a character of a name that holds it, and a separator only where no such name
+// exists: a job in a directory named a\b is read there, by its own name and by the upper-cased one.
+TEST_F(CliTest, AJobInADirectoryWhoseNameHoldsABackslashIsReadThere) {
+  const std::string elsewhere = AddJob("rich", LabelledJob(1531)), job = dir_ / "a\\b/rich.x4";
+  std::filesystem::create_directory(dir_ / "a\\b");
+  std::filesystem::copy_file(dir_ / "rich._p", dir_ / "a\\b/rich._p");
+  const CliRun run = Cli({"loads", job, "--node", "20", "--case", "4", "--csv"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<Row> rows = TextRows(run.out, true);
+  ASSERT_EQ(rows.size(), 1U) << run.out;
+  ExpectModuleValues(elsewhere, 1, rows[0]);
+  ExpectModuleValues(job, 1, rows[0]);  // a host's request finds it there too
+}
+
 TEST_F(CliTest, CasesListsEveryLabelInUtf8WithTheSkippedCaseMarked) {
   const std::string job = AddJob("rich", LabelledJob(1531));
   EXPECT_EQ(Cli({"cases", job}).out,
@@ -323,6 +339,28 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   EXPECT_EQ(Cli({"--help"}, "/dev/full").status, 74);
 }
 
+// A value file that gives a host no value is warned of, and the command answers with the default
+// that a host then takes; nothing waits on a FIFO or reads a device without end.
+TEST_F(CliTest, AnUnreadableWorkAreaSettingIsWarnedOfAndTheDefaultTaken) {
+  const std::string job = AddJob("rich", RichJob(1530));
+  const std::string value = SettingsDir() + "/XMS Memory Allocated.value";
+  std::filesystem::create_directories(SettingsDir());
+  mkfifo((dir_ / "fifo").c_str(), 0600);
+  WriteFile(dir_ / "long", std::string(261, '7'));
+  const std::pair<std::string, std::string> unreadable[] = {  // what the value's file links to ("": a directory), why
+      {"", "Is a directory"}, {dir_ / "fifo", "not a regular file"}, {"/dev/zero", "not a regular file"},
+      {dir_ / "long", "longer than the 260 bytes a host reads"}};
+  for (const auto& [target, reason] : unreadable) {
+    std::filesystem::remove(value);
+    target.empty() ? (void)std::filesystem::create_directory(value) : std::filesystem::create_symlink(target, value);
+    const CliRun run = Cli({"inspect", job, "--json"});
+    ASSERT_EQ(run.status, 0) << reason << ": " << run.err;
+    EXPECT_EQ(Json::parse(run.out)["host_work_area_bytes"], 12000000);
+    EXPECT_EQ(run.err, "viru4deduz: warning: " + value + " cannot be read (" + reason +
+                           "): a host takes \"XMS Memory Allocated\" for its default, 12000000 bytes\n");
+  }
+}
+
 // supports --all-cases writes each case's rows as it reads them: the peak memory of a job of
 // 100,000 rows is that of a job of 5,000 (a list of every row took about 1.5 kB per row).
 TEST_F(CliTest, SupportsOfEveryCaseStreamsItsRows) {
@@ -368,18 +406,21 @@ TEST_F(CliTest, SupportsOfEveryCaseStreamsItsRows) {
 TEST_F(CliTest, AnUnreadableOutputFileIsToldOnceWithWhatIsWrong) {
   writer::FileMap map;
   const std::string whole = writer::WriteOutputFile(RichJob(1531), &map);
-  const auto cut = [&](std::size_t size) { return std::optional<std::string>(whole.substr(0, size)); };
-  const std::tuple<std::optional<std::string>, int, std::string> damages[] = {  // no bytes: a directory
+  using File = std::variant<std::string, std::filesystem::path>;  // its bytes, or where a symbolic link in its place leads
+  const auto cut = [&](std::size_t size) { return File(whole.substr(0, size)); };
+  const std::tuple<File, int, std::string> damages[] = {
       {cut(100), 65, "the file is shorter than its control record: 100 bytes"},
       {cut(1000), 65, "the file ends inside record 4, which holds 232 of its 256 bytes"},
       {cut(static_cast<std::size_t>(map.resultsFirst) * 256 + 300), 65, "which holds 44 of its 256 bytes"},
       {cut(whole.size() - 512), 65, "the file is truncated"},
-      {"", 65, "the file is shorter than its control record: 0 bytes"},
+      {std::string(), 65, "the file is shorter than its control record: 0 bytes"},
       {std::string(300, 'x'), 65, "not an output file: version 2021161080 is not one the module reads"},
-      {std::nullopt, 66, "the output file cannot be opened: Is a directory"}};
-  for (const auto& [bytes, status, reason] : damages) {
-    std::filesystem::remove_all(dir_ / "damaged._p");
-    bytes ? WriteFile(dir_ / "damaged._p", *bytes) : (void)std::filesystem::create_directory(dir_ / "damaged._p");
+      {dir_.path(), 66, "the output file cannot be opened: Is a directory"},
+      {std::filesystem::path("/proc/self/mem"), 66, "the control record cannot be read: Input/output error"}};  // opens, reads fail
+  for (const auto& [file, status, reason] : damages) {
+    std::filesystem::remove(dir_ / "damaged._p");
+    const auto* link = std::get_if<std::filesystem::path>(&file);
+    link ? std::filesystem::create_symlink(*link, dir_ / "damaged._p") : WriteFile(dir_ / "damaged._p", std::get<std::string>(file));
     const std::string job = dir_ / "damaged.x4";
     for (const Args& args : {Args{"loads", job, "--node", "20", "--case", "1"}, Args{"supports", job, "--all-cases"},
                              Args{"displacements", job, "--node", "20", "--case", "2", "--json"}}) {
@@ -391,8 +432,10 @@ TEST_F(CliTest, AnUnreadableOutputFileIsToldOnceWithWhatIsWrong) {
       EXPECT_NE(run.err.find("; run \"viru4deduz inspect " + job + "\""), std::string::npos) << run.err;
       EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
-    EXPECT_EQ(Cli({"inspect", job}).status, status);
-    if (!bytes || bytes->size() < 2000) {  // cases reads only the tables, which these cut short
+    const CliRun inspected = Cli({"inspect", job});
+    EXPECT_EQ(inspected.status, status);
+    EXPECT_TRUE(status == 65 || inspected.out.find("not one the module reads") == std::string::npos) << inspected.out;
+    if (link || std::get<std::string>(file).size() < 2000) {  // cases reads only the tables, which these cut short
       EXPECT_EQ(Cli({"cases", job}).status, status);
     }
   }

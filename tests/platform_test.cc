@@ -55,6 +55,12 @@ TEST(PosixFileSystemTest, FindsNamesWhateverTheirCaseAndSeparatorsAndCreatesOnly
   WriteFile(dir / "Jobs/Pipe1._p", "abc");
   EXPECT_TRUE(files.Exists(root + "\\JOBS\\pipe1._P"));
   EXPECT_TRUE(files.Exists(root + "//jobs//deep.dir//"));
+  fs::create_directories(dir.path() / "a/b");  // a/b hides no name that holds '\', in any case
+  fs::create_directory(dir.path() / "a\\b");
+  WriteFile(dir / "a\\b/Pipe1._p", "");
+  EXPECT_EQ(PosixFileSystem::Resolve(root + "/a\\b"), root + "/a\\b");
+  EXPECT_EQ(PosixFileSystem::Resolve(root + "/A\\B/PIPE1._P"), root + "/a\\b/Pipe1._p");
+  EXPECT_EQ(PosixFileSystem::Resolve(root + "/A\\B"), root + "/a/b");  // no name is A\B: the Windows rules
   const ScopedCurrentDir cwd(dir.path());  // for a relative name
   EXPECT_TRUE(files.Exists("JOBS\\.\\DEEP.DIR\\..\\PIPE1._P"));
   for (const std::string& absent : {root + "/Jobs/Pipe2._p", root + "/JOBS/PIPE1._P/", std::string(),

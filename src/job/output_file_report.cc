@@ -68,6 +68,7 @@ bool ReadControlRecord(OutputFileReport& report, ControlData& control, const std
                               DefaultFileSystem()->ErrorText(error));
     return false;
   }
+  report.controlRecordRead = true;
   if (report.sizeBytes < kRecordLength) {
     report.problems.push_back("the file is shorter than its control record: " +
                               std::to_string(report.sizeBytes) + " bytes");

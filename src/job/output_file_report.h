@@ -24,6 +24,7 @@ struct RecordRange {
 struct OutputFileReport {
   std::string outputFile;          // as the caller names it
   bool opened = false;             // false: the file cannot be opened (problems say why)
+  bool controlRecordRead = false;  // false: not opened, or its first record not read (problems say why)
   std::uint64_t sizeBytes = 0;
   std::int64_t records = 0;        // the last one may be cut short
   std::array<std::int32_t, 32> items{};  // control items 1..31 as record 1 holds them

@@ -43,7 +43,7 @@ class FileSystem {
 
   // The existence test (access mode 0): true when a file or directory of that name exists.
   // Paths may use '\' as well as '/'; each component is matched exactly first, then without regard
-  // to case, as Windows would.
+  // to case, as Windows would. A name that holds '\' itself is found too (see PosixFileSystem).
   virtual bool Exists(const std::string& path) = 0;
 
   // Opens an existing file, found as Exists finds it. nullptr with *error set on failure.

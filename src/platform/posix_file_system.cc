@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 namespace viru4deduz {
 
@@ -69,6 +70,27 @@ std::string Join(const std::string& directory, std::string_view name) {
   if (joined.back() != '/') joined += '/';
   joined += name;
   return joined;
+}
+
+// path (with '/' as its only separator) found one component after the other, each one as it is or
+// else without regard to case; nullopt when a component matches nothing.
+std::optional<std::string> MatchEachComponent(const std::string& path) {
+  // "" stands for the current directory, so relative paths stay relative.
+  std::string current = path.front() == '/' ? "/" : "";
+  for (const std::string& component : PathComponents(path)) {
+    const std::string exact = Join(current, component);
+    if (component == "." || component == ".." || PathExists(exact)) {
+      current = exact;
+      continue;
+    }
+    const std::vector<std::string> names = ListDirectory(current.empty() ? "." : current);
+    const std::string* match = MatchComponent(names, component);
+    if (match == nullptr) return std::nullopt;
+    current = Join(current, *match);
+  }
+  // A trailing separator still demands a directory, as it does for the name as given.
+  if (path.back() == '/' && !current.empty() && current.back() != '/') current += '/';
+  return current;
 }
 
 int OpenRetrying(const char* path, int flags, mode_t mode) {
@@ -183,25 +205,19 @@ class PosixWritableFile final : public WritableFile {
 
 std::string PosixFileSystem::Resolve(const std::string& path) {
   const std::string given = WithForwardSlashes(path);
-  if (given.empty() || HasNul(given) || PathExists(given)) return given;
+  if (given.empty() || HasNul(given)) return given;
+  // Here '\' is a character that names may hold (a directory "a\b"): a name that exists as it is
+  // spelled is that file, whatever the Windows rules would make of it.
+  const bool backslashes = given != path;
+  if (backslashes && PathExists(path)) return path;
+  if (PathExists(given)) return given;
   if (errno != ENOENT && errno != ENOTDIR) return given;  // too long, no permission, ...
-
-  // "" stands for the current directory, so relative paths stay relative.
-  std::string current = given.front() == '/' ? "/" : "";
-  for (const std::string& component : PathComponents(given)) {
-    const std::string exact = Join(current, component);
-    if (component == "." || component == ".." || PathExists(exact)) {
-      current = exact;
-      continue;
-    }
-    const std::vector<std::string> names = ListDirectory(current.empty() ? "." : current);
-    const std::string* match = MatchComponent(names, component);
-    if (match == nullptr) return given;
-    current = Join(current, *match);
+  if (std::optional<std::string> found = MatchEachComponent(given)) return *found;
+  // The names that hold '\' themselves, spelled in another case (a request upper-cases its path).
+  if (backslashes) {
+    if (std::optional<std::string> found = MatchEachComponent(path)) return *found;
   }
-  // A trailing separator still demands a directory, as it does for the name as given.
-  if (given.back() == '/' && !current.empty() && current.back() != '/') current += '/';
-  return current;
+  return given;
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {

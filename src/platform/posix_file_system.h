@@ -1,6 +1,7 @@
 // The POSIX file system with Windows name rules: '\' is a separator as well as '/', and a name
 // that does not exist as given is looked up again component by component without regard to
-// ASCII case, as a Windows program expects of its files.
+// ASCII case, as a Windows program expects of its files. Names here may hold '\' themselves: a
+// name that exists as it is spelled is taken before any '\' in it is taken for a separator.
 #ifndef VIRU4DEDUZ_PLATFORM_POSIX_FILE_SYSTEM_H_
 #define VIRU4DEDUZ_PLATFORM_POSIX_FILE_SYSTEM_H_
 
@@ -35,8 +36,10 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWrite(const std::string& path, int* error) override;
   std::string ErrorText(int error) override;
 
-  // The name under which path exists: the path itself (separators converted) when it exists as
-  // given, else the case-insensitive match. A path found neither way comes back converted only.
+  // The name under which path exists: the path itself when it exists with its '\' taken as
+  // characters, else with its '\' taken as separators, else the case-insensitive match of its
+  // components split on '\' and '/', else that of its components split on '/' only. A path found
+  // in none of these ways comes back with its separators converted.
   static std::string Resolve(const std::string& path);
 };
 

@@ -173,29 +173,7 @@ long PosixSettingsStore::QueryValue(SettingsKey key, const std::string& name, ch
   if (size == nullptr || (data == nullptr && *size > 0) || HoldsNul(name)) return EINVAL;
   std::string directory;
   if (const long status = KeyDirectory(key, &directory); status != 0) return status;
-  const std::string path = directory + '/' + ValueFileName(name);
-
-  // O_NONBLOCK keeps a FIFO in the value's place from blocking the open.
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return errno;
-  long status = 0;
-  std::string content;
-  struct stat info {};
-  if (fstat(fd, &info) != 0) {
-    status = errno;
-  } else if (S_ISDIR(info.st_mode)) {
-    status = EISDIR;
-  } else if (!S_ISREG(info.st_mode)) {
-    status = EINVAL;
-  } else {
-    status = ReadAtMost(fd, *size, &content);
-  }
-  close(fd);
-  if (status != 0) return status;
-  if (content.size() > *size) return EOVERFLOW;
-  if (!content.empty()) std::memcpy(data, content.data(), content.size());
-  *size = content.size();
-  return 0;
+  return ReadSettingsValueFile(directory + '/' + ValueFileName(name), data, size);
 }
 
 long PosixSettingsStore::SetValue(SettingsKey key, const std::string& name, const char* data,
@@ -256,6 +234,31 @@ long SettingsRootPath(std::string* root) {
     base = homeDirectory + "/.config";
   }
   *root = base + "/VirU4Deduz";
+  return 0;
+}
+
+long ReadSettingsValueFile(const std::string& path, char* data, std::size_t* size) {
+  if (size == nullptr || (data == nullptr && *size > 0) || HoldsNul(path)) return EINVAL;
+  // O_NONBLOCK keeps a FIFO in the value's place from blocking the open.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return errno;
+  long status = 0;
+  std::string content;
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    status = errno;
+  } else if (S_ISDIR(info.st_mode)) {
+    status = EISDIR;
+  } else if (!S_ISREG(info.st_mode)) {
+    status = EINVAL;
+  } else {
+    status = ReadAtMost(fd, *size, &content);
+  }
+  close(fd);
+  if (status != 0) return status;
+  if (content.size() > *size) return EOVERFLOW;
+  if (!content.empty()) std::memcpy(data, content.data(), content.size());
+  *size = content.size();
   return 0;
 }
 

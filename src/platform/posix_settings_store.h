@@ -51,6 +51,13 @@ long SettingsRootPath(std::string* root);
 std::string SettingsValueFile(const std::string& root, std::span<const char* const> keys,
                               const std::string& name);
 
+// Reads the value in the file at path as QueryValue reads a value: 0 with *size set to the number
+// of bytes put into data, which holds *size bytes; ENOENT when there is no such file, EISDIR for a
+// directory, EINVAL for anything else that is not a regular file (a FIFO is not waited on, a
+// device not read), EOVERFLOW for a value larger than *size. For a reader that must leave the
+// tree as it finds it: unlike opening the value's key, nothing is created.
+long ReadSettingsValueFile(const std::string& path, char* data, std::size_t* size);
+
 class PosixSettingsStore : public SettingsStore {
  public:
   long CreateKey(SettingsKey parent, const std::string& name, SettingsKey* key) override;

@@ -12,7 +12,7 @@ enum ExitStatus : int {
   kExitNoSuchNode = 3,   // a node the job does not have
   kExitUsage = 64,       // usage error (EX_USAGE)
   kExitDataError = 65,   // the output file is damaged or not an output file (EX_DATAERR)
-  kExitNoInput = 66,     // the job or its output file is missing or cannot be opened (EX_NOINPUT)
+  kExitNoInput = 66,     // the job or its output file is missing or cannot be read (EX_NOINPUT)
   kExitOutputError = 74, // the output could not be written (EX_IOERR)
 };
 

@@ -105,9 +105,13 @@ void WriteReportTable(const OutputFileReport& report) {
   std::cout << "Output file  " << report.outputFile << "\n"
             << "Size         " << report.sizeBytes << " bytes, " << report.records
             << " records of 256 bytes\n"
-            << "Version      " << report.version()
-            << (report.versionRead ? " (the module reads it)" : " (not one the module reads)")
-            << "\n";
+            << "Version      ";
+  if (!report.controlRecordRead) {
+    std::cout << "unknown: the control record cannot be read\n";
+  } else {
+    std::cout << report.version()
+              << (report.versionRead ? " (the module reads it)" : " (not one the module reads)") << "\n";
+  }
   if (const auto needed = NeededBytes(report)) {
     // A host reads the job only in the room its setting gives; the command reads it in any.
     const std::int64_t host = ReadWorkAreaSetting().bytes;
@@ -158,7 +162,7 @@ int RunInspect(const Invocation& inv) {
       break;
   }
   if (const int status = OutputStatus()) return status;
-  if (!report.opened) return kExitNoInput;
+  if (!report.controlRecordRead) return kExitNoInput;
   return report.problems.empty() ? kExitSuccess : kExitDataError;
 }
 

@@ -28,9 +28,10 @@ std::string ShellWord(const std::string& text) {
 }
 
 // What is most wrong: a whole control record of another version says that this is no output
-// file at all; otherwise the first problem found, which is the earliest in the file.
+// file at all; otherwise the first problem found, which is the earliest in the file (for a file
+// that cannot be opened or read, what the system said).
 std::string MainProblem(const OutputFileReport& report) {
-  if (report.opened && report.sizeBytes >= kRecordBytes && !report.versionRead) {
+  if (report.controlRecordRead && report.sizeBytes >= kRecordBytes && !report.versionRead) {
     return "not an output file: version " + std::to_string(report.version()) +
            " is not one the module reads";
   }
@@ -46,7 +47,7 @@ int ReportUnreadableOutput(const JobFiles& files) {
     next += " to see all " + std::to_string(report.problems.size()) + " problems";
   }
   PrintError(files.outputFile + ": " + MainProblem(report) + "; " + next);
-  return report.opened ? kExitDataError : kExitNoInput;
+  return report.controlRecordRead ? kExitDataError : kExitNoInput;
 }
 
 int OpenJob(JobReader& reader, const JobFiles& files) {

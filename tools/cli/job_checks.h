@@ -13,8 +13,8 @@
 namespace viru4deduz::cli {
 
 // The one message for an output file the module cannot read: the file, what is wrong with it as
-// inspect finds it, and the command that shows all of it. 66 when the file cannot be opened, 65
-// when it is damaged or not an output file.
+// inspect finds it, and the command that shows all of it. 66 when the file cannot be opened or its
+// control record cannot be read, 65 when it is damaged or not an output file.
 int ReportUnreadableOutput(const JobFiles& files);
 
 // Opens the job: 0, or the status of ReportUnreadableOutput.

@@ -11,7 +11,7 @@ namespace {
 int Run(const viru4deduz::cli::Invocation& inv) {
   using namespace viru4deduz::cli;
   // Every command reads the jobs a host reads; a setting that fails a host is worth a word.
-  WarnOfMalformedSetting(ReadWorkAreaSetting());
+  WarnOfUnusableSetting(ReadWorkAreaSetting());
   switch (inv.command) {
     case Command::kLoads:
       return RunLoads(inv);

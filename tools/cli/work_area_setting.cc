@@ -1,9 +1,8 @@
 #include "work_area_setting.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
 #include "cli_user_interface.h"
 #include "common/decimal_text.h"
@@ -15,19 +14,37 @@ namespace {
 
 constexpr char kBlanks[] = " \t\n\v\f\r";
 
+// What a host's settings class reads a value into: a longer value is a read that fails.
+constexpr std::size_t kValueBufferSize = 260;
+
+// Why the value's file gives a host no value, in the words of a warning.
+std::string UnreadableReason(long status) {
+  if (status == EINVAL) return "not a regular file";  // a FIFO or a device, which is never read
+  if (status == EOVERFLOW) {
+    return "longer than the " + std::to_string(kValueBufferSize) + " bytes a host reads";
+  }
+  return DefaultSettingsStore()->ErrorText(status);
+}
+
 WorkAreaSetting ReadSetting() {
   WorkAreaSetting setting;
+  setting.bytes = kDefaultWorkAreaSize;  // what a host takes for a value it does not get
   std::string root;
-  if (SettingsRootPath(&root) == 0) {
-    setting.file = SettingsValueFile(root, kSettingsKeyPath, SettingNameTable[kSettingWorkAreaSize]);
-  }
-  std::ifstream in(setting.file, std::ios::binary);
-  if (in) setting.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  setting.text = setting.text.substr(0, setting.text.find('\0'));  // a text ends at a NUL
-  if (setting.text.empty()) {
-    setting.bytes = kDefaultWorkAreaSize;
+  if (SettingsRootPath(&root) != 0) return setting;
+  setting.file = SettingsValueFile(root, kSettingsKeyPath, SettingNameTable[kSettingWorkAreaSize]);
+  // Read as the host's store reads it, bounded and never waiting, but without opening the keys on
+  // the way, which would create them.
+  char buffer[kValueBufferSize];
+  std::size_t size = sizeof buffer;
+  const long status = ReadSettingsValueFile(setting.file, buffer, &size);
+  if (status == kSettingsNotFound) return setting;
+  if (status != 0) {
+    setting.unreadable = UnreadableReason(status);
     return setting;
   }
+  setting.text.assign(buffer, size);
+  setting.text = setting.text.substr(0, setting.text.find('\0'));  // a text ends at a NUL
+  if (setting.text.empty()) return setting;
   setting.bytes = LeadingDecimalNumber(setting.text);
   const std::size_t first = setting.text.find_first_not_of(kBlanks);
   const std::size_t last = setting.text.find_last_not_of(kBlanks);
@@ -46,11 +63,16 @@ const WorkAreaSetting& ReadWorkAreaSetting() {
   return setting;
 }
 
-void WarnOfMalformedSetting(const WorkAreaSetting& setting) {
-  if (setting.wellFormed) return;
-  PrintWarning(setting.file + " holds \"" + setting.text.substr(0, 40) +
-               "\", not a number of bytes: a host takes \"XMS Memory Allocated\" for " +
-               std::to_string(setting.bytes) + " bytes");
+void WarnOfUnusableSetting(const WorkAreaSetting& setting) {
+  if (!setting.unreadable.empty()) {
+    PrintWarning(setting.file + " cannot be read (" + setting.unreadable +
+                 "): a host takes \"XMS Memory Allocated\" for its default, " +
+                 std::to_string(setting.bytes) + " bytes");
+  } else if (!setting.wellFormed) {
+    PrintWarning(setting.file + " holds \"" + setting.text.substr(0, 40) +
+                 "\", not a number of bytes: a host takes \"XMS Memory Allocated\" for " +
+                 std::to_string(setting.bytes) + " bytes");
+  }
 }
 
 }  // namespace viru4deduz::cli
