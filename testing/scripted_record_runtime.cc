@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <system_error>
 
 #include "platform/file_system.h"
@@ -116,8 +117,6 @@ void ScriptedRecordRuntime::AddFileView(std::string name, std::string_view bytes
   files_->AddView(std::move(name), bytes);
 }
 
-void ScriptedRecordRuntime::FailTransfer(int k, int status) { plannedFailures_[k] = status; }
-
 void ScriptedRecordRuntime::ResetCounts() {
   transferCount_ = 0;
   transfers.clear();
@@ -135,41 +134,17 @@ void ScriptedRecordRuntime::Open(int unit, const std::string& name) {
 int ScriptedRecordRuntime::ReadRecord(int unit, std::int64_t record, unsigned char* buffer) {
   if (logTransfers) transfers.emplace_back(unit, record);
   if (transferCount_ < std::numeric_limits<int>::max()) ++transferCount_;
-  const auto planned = plannedFailures_.find(transferCount_);
-  if (planned != plannedFailures_.end()) return planned->second;
   return reader_->ReadRecord(unit, record, buffer);
 }
 
 int ScriptedRecordRuntime::ReadRecords(int unit, std::int64_t first, std::int64_t count,
                                        unsigned char* buffer, std::int64_t* done) {
-  *done = 0;
-  int status = 0;
-  while (*done < count) {
-    // The records before the next planned failure go to the reader in one call.
-    const auto planned = plannedFailures_.upper_bound(transferCount_);
-    std::int64_t run = count - *done;
-    if (planned != plannedFailures_.end()) {
-      run = std::min<std::int64_t>(run, static_cast<std::int64_t>(planned->first) - transferCount_ - 1);
-    }
-    unsigned char* const into = buffer + *done * kRecordLength;
-    if (run <= 0) {  // this transfer is the planned failure
-      status = ReadRecord(unit, first + *done, into);
-      if (status > 0) return status;
-      ++*done;
-      continue;
-    }
-    std::int64_t read = 0;
-    status = reader_->ReadRecords(unit, first + *done, run, into, &read);
-    // Every record the reader tried is a transfer, the one that failed included.
-    const std::int64_t tried = read + (status > 0 ? 1 : 0);
-    for (std::int64_t i = 0; logTransfers && i < tried; ++i) {
-      transfers.emplace_back(unit, first + *done + i);
-    }
-    transferCount_ = static_cast<int>(
-        std::min<std::int64_t>(std::int64_t{transferCount_} + tried, std::numeric_limits<int>::max()));
-    *done += read;
-    if (status > 0) return status;
-  }
+  const int status = reader_->ReadRecords(unit, first, count, buffer, done);
+  // Every record the reader tried is a transfer, the one that failed included.
+  const std::int64_t tried = *done + (status > 0 ? 1 : 0);
+  for (std::int64_t i = 0; logTransfers && i < tried; ++i) transfers.emplace_back(unit, first + i);
+  transferCount_ = static_cast<int>(
+      std::min<std::int64_t>(std::int64_t{transferCount_} + tried, std::numeric_limits<int>::max()));
   return status;
 }
 

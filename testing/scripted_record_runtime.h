@@ -1,5 +1,6 @@
-// A record runtime for tests: files served from memory, every transfer logged, and faults on
-// demand (a failed open, a failed k-th transfer).
+// A record runtime for tests: files served from memory, every transfer logged, and a runtime
+// that may not know a file's size. (Faulty records come from the file system below a runtime:
+// MemoryFileSystem's bad sectors.)
 //
 // Records are read by the same block reader as the real runtime, over an in-memory file system,
 // so the statuses (complete, cut short by the end, beyond the end, unit not open) are the same.
@@ -7,7 +8,6 @@
 #define VIRU4DEDUZ_TESTING_SCRIPTED_RECORD_RUNTIME_H_
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,11 +37,7 @@ class ScriptedRecordRuntime : public RecordRuntime {
   // it any more. For inputs too large to copy once per use, such as a fuzzer's.
   void AddFileView(std::string name, std::string_view bytes);
 
-  // Makes the k-th transfer (1-based, counted since construction or the last ResetCounts) return
-  // status instead of reading; the buffer is left untouched. Meant for positive statuses.
-  void FailTransfer(int k, int status);
-
-  // Starts counting transfers afresh and empties the transfer log; planned failures stay.
+  // Starts counting transfers afresh and empties the transfer log.
   void ResetCounts();
   int transferCount() const { return transferCount_; }
 
@@ -51,7 +47,7 @@ class ScriptedRecordRuntime : public RecordRuntime {
   bool Inquire(const std::string& name) override;
   void Open(int unit, const std::string& name) override;
   int ReadRecord(int unit, std::int64_t record, unsigned char* buffer) override;
-  // Logged and failed record by record, as count ReadRecord calls would be.
+  // Logged record by record, as count ReadRecord calls would be.
   int ReadRecords(int unit, std::int64_t first, std::int64_t count, unsigned char* buffer,
                   std::int64_t* done) override;
   std::int64_t RecordCount(int unit) override;
@@ -75,7 +71,6 @@ class ScriptedRecordRuntime : public RecordRuntime {
 
   std::unique_ptr<MemoryFiles> files_;
   std::unique_ptr<PosixRecordRuntime> reader_;
-  std::map<int, int> plannedFailures_;  // transfer number -> status
   int transferCount_ = 0;
 };
 

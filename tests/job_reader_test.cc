@@ -1,7 +1,7 @@
 // A request reads only what decides its answer when the file holds every record the full read
 // would touch, else the whole results block: both give a host the same on valid files of every
-// version, after another file, on cut files and on files whose counts lie. And a request failing
-// at each of its record transfers in turn ends as the readers say.
+// version, after another file, on cut files and on files whose counts lie. And a record the file
+// system cannot give, in any piece of the file, ends a request as the reader that asks for it says.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +9,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <set>
 #include <tuple>
 
 #include "extract/assembly.h"
@@ -238,78 +237,14 @@ auto Seen(const Request& r, ScriptedModule& m) {
                     m.module.state().io.ioErrorFlag, made);
 }
 
-class RecordFaultTest : public ::testing::TestWithParam<std::int32_t> {};
-
-// A full read failing at each transfer in turn ends as the piece's reader says; a failed read of
-// what decides the answer reports nothing and sends the request on to the full read, which (the
-// fault having passed) answers. The file is closed and every settings key too.
-TEST_P(RecordFaultTest, ARequestFailingAtEachTransferEndsAsTheReaderSays) {
-  const writer::OutputJob job = RichJob(GetParam());
-  const std::int32_t v = job.version;
-  writer::FileMap map;
-  const std::string bytes = writer::WriteOutputFile(job, &map);
-  const auto pieceOf = [&](std::int64_t record) { return PieceOf(job, map, record); };
-  // One module serves every fault, as a host keeps it loaded; each request gets a fresh runtime
-  // that fails transfer k (0: none). Room for this job and little more keeps requests cheap.
-  ScriptedModule m;
-  m.settings.PutValue("Software\\Ostrel\\TALVOR\\5.30\\Settings", "XMS Memory Allocated", "65536");
-  const auto run = [&](int k, Request& r, bool knowsSize) {
-    auto runtime = std::make_unique<ScriptedRecordRuntime>();
-    runtime->knowsRecordCount = knowsSize;
-    runtime->AddFile(kOutput, bytes);
-    if (k > 0) runtime->FailTransfer(k, kRecordReadError);
-    m.module.env().records = runtime.get();
-    m.ui.messages.clear();
-    m.files.createdPaths.clear();
-    r.RunOn(m.module);
-    return runtime;
-  };
-  m.files.AddFile(kOutput, bytes);
-  std::set<Piece> seen;
-  for (bool knowsSize : {false, true}) {
-    for (int mode : {1, 2}) {
-      Request good(kOutput, mode, 20, 700, 1);
-      const auto transfers = run(0, good, knowsSize)->transfers;
-      ASSERT_EQ(good.status, 0);
-      // Each piece's first and last transfers and every 61st between them: a piece reads all its
-      // records alike, and a request per transfer of the larger tables would take minutes.
-      const auto pieceAt = [&](std::size_t k) { return pieceOf(transfers[k - 1].second); };
-      for (std::size_t k = 1; k <= transfers.size() && (knowsSize || mode == 1); ++k) {
-        const std::int64_t record = transfers[k - 1].second;
-        const Piece piece = pieceOf(record);
-        seen.insert(piece);
-        const bool edge = k == 1 || k == transfers.size() || pieceAt(k - 1) != piece || pieceAt(k + 1) != piece;
-        if (!edge && k % 61 != 0) continue;
-        const bool quick = knowsSize && (piece == kSection1 || piece == kSection2);
-        const Outcome e = quick ? Outcome{0, false, 0, 0} : kOutcomes[piece];
-        SCOPED_TRACE(::testing::Message() << "transfer " << k << " of record " << record << ", piece " << piece
-                                          << (knowsSize ? ", quick" : ", full") << ", mode " << mode);
-        Request r(kOutput, mode, 20, 700, 1);
-        const auto runtime = run(static_cast<int>(k), r, knowsSize);
-        std::vector<std::string> texts, want;
-        for (const auto& message : m.ui.messages) texts.push_back(message.text);
-        if (e.qreadMessage) want.push_back(Qread4Message(kRecordReadError, static_cast<std::int32_t>(record)));
-        if (e.status == 1) want.push_back(kNoOutput);
-        const std::vector<std::string>& made = m.files.createdPaths;
-        const std::string chain = made.empty() ? "" : made == std::vector<std::string>{"x4chain."} ? *m.files.Find(made[0]) : "?";
-        ASSERT_EQ(std::tuple(r.status, texts, chain, m.module.state().io.ioErrorFlag, runtime->IsOpen(kOutputUnit),
-                             m.settings.OpenHandleCount()),
-                  std::tuple(e.status, want, e.stopCode ? "D4ODUDO.EXE " + std::to_string(e.stopCode) + "\n" : "",
-                             e.ioErrorFlag, false, 0u));
-        ASSERT_TRUE(e.status != 0 || std::memcmp(r.res, good.res, sizeof r.res) == 0);
-      }
-    }
-  }
-  EXPECT_EQ(seen.size(), 5u + (v >= 1400) + (v >= 1440) + (v >= 1530));  // every piece the file has
-}
-
 // A record the file system cannot give (a bad sector: the bytes before it come back, a read that
 // starts in it fails with EIO, or finds the file ending there) fails only when a reader asks for
 // it, and is reported as that record, with that reader's stop code and box, however far the
 // module's runtime reads ahead: every request ends as it does over a runtime that reads each
 // record on its own. The full read (mode 3 assembles nothing and always takes it) ends as the
 // piece's reader says; loads and displacements answer from what they need, and a record they
-// need sends them on to the full read. The unread stream is never reported. A bad name record
+// need sends them on to the full read. The unread stream is never reported. Every way out closes
+// the file and every settings key. A bad name record
 // stops the names' reader (105) and, from version 1530 on, the extra table's read too, which
 // starts again at the record the names' reader stopped at (7).
 class BadRecordTest : public ::testing::TestWithParam<std::int32_t> {};
@@ -330,6 +265,7 @@ TEST_P(BadRecordTest, IsReportedAsThatRecordByItsOwnReader) {
     m.files.createdPaths.clear();
     Request r(kOutput, mode, 20, 700, 1);
     r.RunOn(m.module);
+    EXPECT_EQ(std::tuple(blocks.IsOpen(kOutputUnit), m.settings.OpenHandleCount()), std::tuple(false, 0u));
     return Seen(r, m);
   };
   decltype(run(plain, 1)) good[4];
@@ -366,10 +302,6 @@ TEST_P(BadRecordTest, IsReportedAsThatRecordByItsOwnReader) {
   }
   EXPECT_TRUE(quick[0] > 0 && quick[1] > 0) << quick[0] << " unseen, " << quick[1] << " reported";
 }
-
-// Below 500, 500 to 999, 1000 to 1399 (legacy blocks of three sizes), 1400 to 1519 (packed reals
-// and case blocks), 1520 to 1529, 1530 and later (the extra table).
-INSTANTIATE_TEST_SUITE_P(VersionRanges, RecordFaultTest, ::testing::Values(111, 611, 1211, 1451, 1521, 1531));
 
 INSTANTIATE_TEST_SUITE_P(AllVersions, BadRecordTest, ::testing::ValuesIn(kVersions));
 
