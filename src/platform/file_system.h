@@ -17,7 +17,8 @@ class RandomAccessFile {
   // The file's size in bytes when it was opened.
   virtual std::uint64_t Size() const = 0;
   // Reads up to n bytes at offset into buf. Returns the number of bytes read (short at the end of
-  // the file) or -1 with *error set to a system error number.
+  // the file, or before a failure that lies further on) or -1 with *error set to a system error
+  // number when nothing could be read.
   virtual long long Read(std::uint64_t offset, std::size_t n, void* buf, int* error) = 0;
   // Whether the file is still the one opened, as it was then: of the same size, not written
   // since, and not deleted or replaced under its name. *sizeNow receives its size now. A file

@@ -130,6 +130,9 @@ class PosixRandomAccessFile final : public RandomAccessFile {
           ::pread(fd_, bytes + total, n - total, static_cast<off_t>(offset + total));
       if (got < 0) {
         if (errno == EINTR) continue;
+        // The bytes before a failure are delivered, as a short read; the failure is the next
+        // read's, which starts where it lies.
+        if (total > 0) break;
         *error = errno;
         return -1;
       }
