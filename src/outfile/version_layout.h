@@ -10,25 +10,25 @@
 namespace viru4deduz {
 
 struct VersionLayout {
-  std::int32_t version;
+  std::int32_t version = 0;
   // The load case tables: the legacy block's words (0 from 1400 on, where the code list, real and
   // option streams below take its place).
-  int legacyBlockWords;
-  int codeWords;      // the code list stream (0 below 1400)
-  int realValues;     // the stream of 8-byte reals
-  int optionWords;    // the stream of option words and factor decimals
-  bool currentTables;  // the tables are in the 1000-case layout (no conversion after reading)
-  bool extraTable;     // 1000 words after the names
-  bool caseBlocks;     // control items 26 and 27 name a table of 8-word case blocks
+  int legacyBlockWords = 0;
+  int codeWords = 0;            // the code list stream (0 below 1400)
+  int realValues = 0;           // the stream of 8-byte reals
+  int optionWords = 0;          // the stream of option words and factor decimals
+  bool currentTables = false;   // tables in the 1000-case layout (no conversion after reading)
+  bool extraTable = false;      // 1000 words after the names
+  bool caseBlocks = false;      // control items 26 and 27 name a table of 8-word case blocks
   // Hanger records: split into three parts (first part words, 1 word, 16 words), or one block
   // of hangerWords words.
-  bool splitHangers;
-  int hangerFirstPartWords;
-  int hangerWords;
+  bool splitHangers = false;
+  int hangerFirstPartWords = 0;
+  int hangerWords = 0;
   // The results block's second section: packed 3-byte reals (85 to a record) or 4-byte reals
   // (64 to a record); load values per restraint entry and case.
-  bool packedResults;
-  int loadValuesPerEntry;
+  bool packedResults = false;
+  int loadValuesPerEntry = 0;
 };
 
 // The layout of one of the 22 version codes the module reads; nullptr for any other code.
