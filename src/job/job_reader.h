@@ -100,6 +100,8 @@ class JobReader {
   // The node numbers of the job's results (the node list), after Open or a request that got as
   // far as its case; nullopt when the file does not hold them whole.
   std::optional<std::vector<std::int32_t>> NodeNumbers();
+  // The node number of every restraint entry, in file order; nullopt as above.
+  std::optional<std::vector<std::int32_t>> RestraintNodeNumbers();
   // Whether a request goes on to read the results with a work area of workWordCount words.
   bool ResultsFit(std::int32_t workWordCount) const;
   // Words of work area a request needs for the job; -1 when the figure does not fit in 64 bits.
@@ -120,6 +122,8 @@ class JobReader {
 
  private:
   std::int32_t Ordinal(int k);
+  // The node list, or the restraint node list, read quietly where the file keeps it.
+  std::optional<std::vector<std::int32_t>> SectionOneList(bool restraintNodes);
   // The request's steps for the job Open named, reading everything and assembling nothing.
   void ReadWholeJob(std::int32_t workWordCount, const std::function<std::int32_t*()>& workArea);
 

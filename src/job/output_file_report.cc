@@ -33,12 +33,14 @@ class FailureList final : public ReadReporter {
  public:
   explicit FailureList(std::vector<std::string>& problems) : problems_(problems) {}
   void Report(const ReadFailure& failure) override {
+    if (failedRecord == 0 && failure.record > 0) failedRecord = failure.record;
     std::string text = "reading " + phase + " failed at record " + std::to_string(failure.record) +
                        ": " + failure.reason;
     if (failure.status != 0) text += " (status " + std::to_string(failure.status) + ")";
     problems_.push_back(text + "; the module's stop code is " + std::to_string(failure.stopCode));
   }
   std::string phase;
+  std::int64_t failedRecord = 0;
 
  private:
   std::vector<std::string>& problems_;
@@ -214,6 +216,7 @@ void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
                            c.hangerCount(), c.resultCaseCount(), c.resultStartRecord()};
   ReadResultsBlock(readers, work, shape, kOutputUnit, g);
   quiet.records.Close(kOutputUnit);
+  report.failedRecord = failures.failedRecord;
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ struct OutputFileReport {
   std::optional<int> storedCases;  // of those, the cases whose results the file stores
   std::int64_t neededWorkAreaWords = -1;
   std::vector<std::string> problems;
+  std::int64_t failedRecord = 0;   // the first record the module's readers could not read, or 0
 
   std::int32_t version() const { return items[1]; }
 };

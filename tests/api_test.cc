@@ -1,0 +1,130 @@
+// The job as values, held against GetLoads through the loaded module on the same files: every
+// case and node of the example job in every version, bit for bit, and each failure's cause
+// against the status a host gets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+#include "VirU4Deduz/Job.h"
+#include "testing/test_support.h"
+
+namespace viru4deduz::testing {
+namespace {
+
+using api::Cause;
+using api::Components;
+using api::Job;
+
+Components Set(const Request& r, int set) {
+  Components c{};
+  for (std::size_t k = 0; k < 6; ++k) c[k] = r.res[k][set];
+  return c;
+}
+
+bool SameBits(const Components& a, const Components& b) { return std::memcmp(a.data(), b.data(), sizeof a) == 0; }
+
+// The cause of what the call throws, or nullopt when it answers.
+template <typename Call>
+std::optional<Cause> CauseOf(Call call) {
+  try {
+    call();
+  } catch (const api::Error& e) {
+    return e.cause();
+  }
+  return std::nullopt;
+}
+
+class ApiTest : public HostTest, public ::testing::WithParamInterface<std::int32_t> {};
+
+TEST_P(ApiTest, EveryCaseAndNodeAnswersAsGetLoads) {
+  const writer::OutputJob example = RichJob(GetParam());
+  const std::string jobPath = AddJob("pipe", example);
+  const Job job = Job::Open(jobPath);
+  EXPECT_EQ(job.version(), GetParam());
+  EXPECT_EQ(job.Nodes(), example.nodes);
+  EXPECT_EQ(job.SupportNodes(), (std::vector<std::int32_t>{10, 20, 40, 50, 700}));
+  ASSERT_EQ(job.cases().size(), 3u);
+  EXPECT_EQ(std::tuple(job.Case(1).stressType, job.Case(2).stressType, job.Case(3).stressType, job.Case(3).active),
+            std::tuple("OPE", "SUS", "EXP", true));
+  for (const api::LoadCase& c : job.cases()) {
+    ASSERT_TRUE(c.hasResults);
+    const std::vector<api::SupportLoads> supports = job.SupportLoadsOf(c.number);
+    ASSERT_EQ(supports.size(), 5u);
+    for (int node : {10, 20, 30, 40, 50, 700, -1}) {
+      SCOPED_TRACE(::testing::Message() << "case " << c.number << ", node " << node);
+      Request loads(jobPath, 1, node, 0, c.number), moves(jobPath, 2, node, 700 - node, c.number);
+      loads.Run(module_.getLoads);
+      moves.Run(module_.getLoads);
+      EXPECT_EQ(std::string(loads.caseLabel, 150).substr(0, c.label.size()), c.label);
+      const std::optional<Cause> cause = CauseOf([&] { job.LoadsAt(node, c.number); });
+      EXPECT_EQ(loads.status, cause ? 2 : 0);
+      EXPECT_EQ(cause.value_or(Cause::kNoRestraint), Cause::kNoRestraint);
+      if (!cause) {
+        EXPECT_TRUE(SameBits(job.LoadsAt(node, c.number), Set(loads, 0)));
+        const auto at = std::find_if(supports.begin(), supports.end(), [&](const auto& s) { return s.node == node; });
+        ASSERT_NE(at, supports.end());
+        EXPECT_TRUE(SameBits(at->loads, Set(loads, 0)));
+      }
+      ASSERT_EQ(moves.status, 0);
+      const auto sets = job.DisplacementsAt(node, 700 - node, c.number);
+      EXPECT_TRUE(SameBits(sets[0], Set(moves, 0)) && SameBits(sets[1], Set(moves, 1)));
+    }
+  }
+  int visited = 0;
+  job.ForEachCase([&](const api::LoadCase& c, const std::vector<api::SupportLoads>& s) {
+    visited += c.number;
+    EXPECT_EQ(s.size(), 5u);
+  });
+  EXPECT_EQ(visited, 1 + 2 + 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllVersions, ApiTest, ::testing::ValuesIn(kVersions));
+
+using ApiErrorTest = HostTest;
+
+// A missing job, a file of no version the module reads, a case the job lacks or does not store,
+// and a file cut inside its results: each a cause of its own where GetLoads has status 1, and
+// the cut names the record the readers could not read. Distinct jobs answer from two threads.
+TEST_F(ApiErrorTest, EachFailureNamesItsCauseAndWhereGetLoadsHasNoResult) {
+  EXPECT_EQ(CauseOf([&] { Job::Open(dir_ / "absent.x4"); }), Cause::kMissing);
+  WriteFile(dir_ / "other._p", writer::WriteControlRecord(1500));
+  EXPECT_EQ(CauseOf([&] { Job::Open(dir_ / "other.x4"); }), Cause::kNotOutputFile);
+
+  writer::OutputJob twoStored = RichJob(1531);
+  twoStored.itemOverrides = {{9, 2}};  // the file stores results for cases 1 and 2 only
+  const Job stored = Job::Open(AddJob("two", twoStored));
+  EXPECT_EQ(std::tuple(CauseOf([&] { stored.LoadsAt(20, 4); }), CauseOf([&] { stored.LoadsAt(20, 3); })),
+            std::tuple(Cause::kNoSuchCase, Cause::kNoResults));
+  Request noResults(dir_ / "two.x4", 1, 20, 0, 3);
+  noResults.Run(module_.getLoads);
+  EXPECT_EQ(noResults.status, 1);
+
+  writer::FileMap map;
+  std::string cut = writer::WriteOutputFile(RichJob(1451), &map);
+  cut.resize(static_cast<std::size_t>(map.resultsLast - 1) * 256);
+  WriteFile(dir_ / "cut._p", cut);
+  const Job damaged = Job::Open(dir_ / "cut.x4");
+  try {
+    damaged.DisplacementsAt(20, 30, 1);
+    ADD_FAILURE() << "a cut file answered";
+  } catch (const api::Error& e) {
+    EXPECT_EQ(std::tuple(e.cause(), e.record()), std::tuple(Cause::kDamaged, map.resultsLast));
+    EXPECT_NE(std::string(e.what()).find("cut._p"), std::string::npos) << e.what();
+  }
+  Request cutRequest(dir_ / "cut.x4", 2, 20, 30, 1);
+  cutRequest.Run(module_.getLoads);
+  EXPECT_EQ(cutRequest.status, 1);
+
+  const Job one = Job::Open(AddJob("one", RichJob(1531))), two = Job::Open(AddJob("other2", RichJob(1211)));
+  const Components a = one.LoadsAt(20, 1), b = two.LoadsAt(20, 1);
+  int wrong = 0;
+  std::thread t([&] { for (int i = 0; i < 20; ++i) wrong += !SameBits(one.LoadsAt(20, 1), a); });
+  for (int i = 0; i < 20; ++i) wrong += !SameBits(two.LoadsAt(20, 1), b);
+  t.join();
+  EXPECT_EQ(wrong, 0);
+}
+
+}  // namespace
+}  // namespace viru4deduz::testing
