@@ -3,10 +3,11 @@
 # VirU4Deduz::VirU4Deduz), a pkg-config file, and Debian packages through CPack.
 # The static libraries (the module's core, the writer) are build-time parts and stay out.
 #
-# Every installed file belongs to one of three components, one Debian package each:
+# Every installed file belongs to one of four components, one Debian package each:
 #   runtime      libviru4deduz0     the shared module and its SONAME link
-#   development  libviru4deduz-dev  the header, the .so link, the CMake package, the pkg-config
-#                                   file and the example hosts' sources (examples/)
+#   jobapi       libviru4deduzjob0  the job library (the job as values) and its SONAME link
+#   development  libviru4deduz-dev  the headers, the .so links, the CMake package, the pkg-config
+#                                   files and the example programs' sources (examples/)
 #   command      viru4deduz         the command, its man page, bash completion and sample job
 #                                   (tools/cli, tools/sample)
 include(CMakePackageConfigHelpers)
@@ -20,6 +21,13 @@ install(TARGETS VirU4Deduz EXPORT VirU4DeduzTargets
 install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/VirU4Deduz.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz COMPONENT development)
 
+# The job library: its own SONAME, which changes with the major version when its interface does.
+target_include_directories(VirU4DeduzJob PUBLIC $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+install(TARGETS VirU4DeduzJob EXPORT VirU4DeduzTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT jobapi NAMELINK_COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/Job.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz COMPONENT development)
+
 # The CMake package. The targets file finds its prefix from where it lies, so an installed tree
 # can move.
 set(cmake_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/VirU4Deduz)
@@ -27,7 +35,8 @@ install(EXPORT VirU4DeduzTargets NAMESPACE VirU4Deduz:: DESTINATION ${cmake_pack
   COMPONENT development)
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/package/VirU4DeduzConfig.cmake @ONLY CONTENT [[
 # VirU4Deduz: the module that gives support loads and node displacements of pipe stress jobs.
-# Provides the imported target VirU4Deduz::VirU4Deduz (the shared module and its header).
+# Provides the imported targets VirU4Deduz::VirU4Deduz (the shared module and its header) and
+# VirU4Deduz::VirU4DeduzJob (the job library, Job.h).
 include("${CMAKE_CURRENT_LIST_DIR}/VirU4DeduzTargets.cmake")
 ]])
 # One SONAME per major version, so a package of the same major version is compatible.
@@ -61,13 +70,24 @@ Version: @PROJECT_VERSION@
 Libs: -L${libdir} -lVirU4Deduz
 Cflags: -I${includedir}
 ]])
-install(FILES ${CMAKE_BINARY_DIR}/package/viru4deduz.pc
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/package/viru4deduz-job.pc @ONLY CONTENT [[
+prefix=@pc_prefix@
+libdir=@pc_libdir@
+includedir=@pc_includedir@
+
+Name: VirU4Deduz job library
+Description: A pipe stress job's load cases, support loads and displacements, as values
+Version: @PROJECT_VERSION@
+Libs: -L${libdir} -lVirU4DeduzJob
+Cflags: -I${includedir}
+]])
+install(FILES ${CMAKE_BINARY_DIR}/package/viru4deduz.pc ${CMAKE_BINARY_DIR}/package/viru4deduz-job.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 
 # The Debian packages: cpack -G DEB in the build tree makes one per component.
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime development command)
+set(CPACK_COMPONENTS_ALL runtime jobapi development command)
 set(CPACK_PACKAGE_NAME viru4deduz)
 set(CPACK_PACKAGE_VENDOR "VirU4Deduz developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -86,9 +106,11 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libviru4deduz${PROJECT_VERSION_MAJOR})
+set(CPACK_DEBIAN_JOBAPI_PACKAGE_NAME libviru4deduzjob${PROJECT_VERSION_MAJOR})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libviru4deduz-dev)
 set(CPACK_DEBIAN_COMMAND_PACKAGE_NAME viru4deduz)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_JOBAPI_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION science)
 # dpkg runs ldconfig once at the end of a run for every package that activates its trigger, as
@@ -97,10 +119,11 @@ set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION science)
 # but for scripts of our own that would do nothing, which lintian warns of too.)
 file(WRITE ${CMAKE_BINARY_DIR}/package/triggers "activate-noawait ldconfig\n")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/package/triggers)
+set(CPACK_DEBIAN_JOBAPI_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/package/triggers)
 # The development files name the module's exact file, so they go with that very version. The
 # command holds the module's code itself and needs no package of it.
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-  "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME} (= ${PROJECT_VERSION})")
+  "${CPACK_DEBIAN_RUNTIME_PACKAGE_NAME} (= ${PROJECT_VERSION}), ${CPACK_DEBIAN_JOBAPI_PACKAGE_NAME} (= ${PROJECT_VERSION})")
 
 # Each description's first line is the package's synopsis; CPack indents the lines that follow,
 # which keep within Debian's width.
@@ -113,12 +136,19 @@ string(JOIN "\n" CPACK_DEBIAN_RUNTIME_DESCRIPTION
   "support loads and displacements from pipe stress jobs - module"
   ${about_module}
   "This package holds the shared module, libVirU4Deduz.so.${PROJECT_VERSION_MAJOR}.")
+string(JOIN "\n" CPACK_DEBIAN_JOBAPI_DESCRIPTION
+  "support loads and displacements from pipe stress jobs - job library"
+  ${about_module}
+  "This package holds the job library, libVirU4DeduzJob.so.${PROJECT_VERSION_MAJOR}: the same"
+  "answers as values, for programs that link it, without the module's dialogs"
+  "and messages.")
 string(JOIN "\n" CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
   "support loads and displacements from pipe stress jobs - development files"
   ${about_module}
-  "This package holds what a host program needs to link the module or load it"
-  "with dlopen: the header, a CMake package (find_package(VirU4Deduz)), a"
-  "pkg-config file (viru4deduz) and the sources of two example hosts.")
+  "This package holds what a program needs to link the module or the job"
+  "library, or to load the module with dlopen: the headers, a CMake package"
+  "(find_package(VirU4Deduz)), pkg-config files (viru4deduz, viru4deduz-job)"
+  "and the sources of three example programs.")
 string(JOIN "\n" CPACK_DEBIAN_COMMAND_DESCRIPTION
   "support loads and displacements from pipe stress jobs - command"
   "The viru4deduz command answers what a host program asks the VirU4Deduz"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The module as others take it: loaded with dlopen by a host, installed into a prefix and found
-# there through its CMake package and its pkg-config file, and packed as Debian packages that
-# lintian passes, the command's man page showing what the packed command prints.
+# there through its CMake package and its pkg-config files (the module, and the job library with
+# its example), and packed as Debian packages that lintian passes, the command's man page showing
+# what the packed command prints.
 #
 #   packaging_test.sh --build DIR [--source DIR] [--cxx COMPILER] [--sanitize 0|1]
 #                     [--dlopen-host FILE] [--module FILE] [--cli NAME|none]
@@ -102,6 +103,32 @@ else
   fail "find_package host: configure or build"
 fi
 
+# The job library's example prints each support of case 1 as the command's supports rows give it.
+expected_supports=""
+if [ -x "$build_dir/tools/cli/viru4deduz" ]; then
+  expected_supports=$("$build_dir/tools/cli/viru4deduz" supports "$job" --case 1 --csv |
+    tail -n +2 | cut -d, -f2-8 | tr , ' ')
+fi
+job_api_host_checks() {  # $1: how it was built, $2...: the program
+  local how=$1; shift
+  local got
+  got=$(no_terminal "$@" "$job" 1) || fail "job library example ($how): exit status $?"
+  grep -qx "40 $expected_case1_node40" <<<"$got" || fail "job library example ($how): no node 40 in '$got'"
+  [ -z "$expected_supports" ] || [ "$got" = "$expected_supports" ] ||
+    fail "job library example ($how): $(diff <(echo "$expected_supports") <(echo "$got"))"
+}
+
+step "the job library's example against the prefix"
+if cmake -S "$source_dir/examples/job_api_host" -B "$work/job_api_host" "${generator[@]}" \
+      -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$sanitize_flags" \
+      >"$work/ja.log" 2>&1 &&
+   cmake --build "$work/job_api_host" >>"$work/ja.log" 2>&1; then
+  job_api_host_checks "find_package" "$work/job_api_host/job_api_host"
+else
+  cat "$work/ja.log" >&2
+  fail "job library example: configure or build"
+fi
+
 step "pkg-config from the prefix"
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 version=$(pkg-config --modversion viru4deduz) || fail "pkg-config: viru4deduz not found"
@@ -116,6 +143,16 @@ if "$cxx" -std=c++20 $sanitize_flags "$source_dir/examples/find_package_host/mai
 else
   cat "$work/cc.log" >&2
   fail "pkg-config host: compile with '$flags'"
+fi
+
+flags=$(pkg-config --cflags --libs viru4deduz-job) || fail "pkg-config: viru4deduz-job not found"
+# shellcheck disable=SC2086  # the flags are words
+if "$cxx" -std=c++20 $sanitize_flags "$source_dir/examples/job_api_host/main.cc" $flags \
+     -o "$work/pkg_config_job_host" 2>"$work/cc.log"; then
+  job_api_host_checks "pkg-config" env LD_LIBRARY_PATH="$libdir" "$work/pkg_config_job_host"
+else
+  cat "$work/cc.log" >&2
+  fail "job library example: compile with '$flags'"
 fi
 
 step "cpack -G DEB"
@@ -140,10 +177,15 @@ if cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/c
     "^-.* \./usr/include/VirU4Deduz/VirU4Deduz\.h$" "^-.* $lib_re/pkgconfig/viru4deduz\.pc$" \
     "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzConfig\.cmake$" \
     "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzConfigVersion\.cmake$" \
-    "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzTargets\.cmake$"
+    "^-.* $lib_re/cmake/VirU4Deduz/VirU4DeduzTargets\.cmake$" \
+    "^l.* $lib_re/libVirU4DeduzJob\.so -> libVirU4DeduzJob\.so\.[0-9]+$" \
+    "^-.* \./usr/include/VirU4Deduz/Job\.h$" "^-.* $lib_re/pkgconfig/viru4deduz-job\.pc$"
+  holds libviru4deduzjob0 "^-.* $lib_re/libVirU4DeduzJob\.so\.[0-9]+\.[0-9]+\.[0-9]+$" \
+    "^l.* $lib_re/libVirU4DeduzJob\.so\.[0-9]+ -> libVirU4DeduzJob\.so\.[0-9.]+$"
   # dpkg-shlibdeps sorts what it finds.
   [[ $(dpkg-deb -f "$(deb libviru4deduz0)" Depends) == *libc6*libstdc++6* ]] || fail "libviru4deduz0: Depends"
-  [[ $(dpkg-deb -f "$(deb libviru4deduz-dev)" Depends) == "libviru4deduz0 (= $version)" ]] || fail "libviru4deduz-dev: Depends"
+  [[ $(dpkg-deb -f "$(deb libviru4deduz-dev)" Depends) == "libviru4deduz0 (= $version), libviru4deduzjob0 (= $version)" ]] ||
+    fail "libviru4deduz-dev: Depends"
   if [ "$cli" != none ]; then
     holds viru4deduz "^-.* \./usr/bin/$cli$" "^-.* \./usr/share/man/man1/viru4deduz\.1\.gz$" \
       "^-.* \./usr/share/bash-completion/completions/viru4deduz$" \
