@@ -11,7 +11,7 @@
 #include "extract/assembly.h"
 #include "outfile/output_control.h"
 #include "outfile/results_block.h"
-#include "outfile/results_geometry.h"
+#include "outfile/file_layout.h"
 #include "outfile/version_layout.h"
 
 namespace viru4deduz {
@@ -140,9 +140,10 @@ void SpellAsGiven(const char* outputFileName, const char* spelling, int length,
 // the node's entries, or the node list and the groups of the requested nodes. The sums and sets
 // are made by the same operations as from the work area, so they agree bit for bit. false when
 // a record could not be read.
-bool ReadAnswer(ResultsValueReader& reader, const ResultsGeometry& geometry,
-                const ResultsCounts& counts, int extractMode, const int* node, int resultSetCount,
-                std::int32_t ordinal, float* answer, std::int32_t& answerStatus) {
+bool ReadAnswer(ResultsValueReader& reader, const FileLayout& geometry, int extractMode,
+                const int* node, int resultSetCount, std::int32_t ordinal, float* answer,
+                std::int32_t& answerStatus) {
+  const ResultsCounts& counts = geometry.counts();
   const std::int64_t listLength = extractMode == 1 ? counts.entries : counts.nodes;
   const std::int64_t listFirstWord = extractMode == 1 ? geometry.RestraintNodesWord() : 0;
   std::vector<std::int32_t> list(static_cast<std::size_t>(listLength));
@@ -229,14 +230,10 @@ bool RequestFitsWorkArea(const ControlData& c, std::int32_t workWordCount) {
   // counts would ask for words that no count gives. Laid out so, the regions can need more
   // words than the room test counted; a job whose regions then do not fit is treated as one
   // that does not fit.
-  const std::int64_t n = std::max(c.nodeCount(), 0);
-  const std::int64_t r = std::max<std::int64_t>(RestraintEntries(c), 0);
-  const std::int64_t hangers = std::max(c.hangerCount(), 0);
-  const std::int64_t cases = std::max(c.resultCaseCount(), 0);
-  const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(std::max(c.caseBlockCount(), 0));
-  const std::int64_t laidOut =
-      MulAdd(6, MulAdd(n, cases, 0), MulAdd(12, MulAdd(r, cases, 0), caseBlockWords + n + 2 * r + 64 * hangers));
-  return laidOut >= 0 && laidOut <= std::max(workWordCount, 0);
+  const VersionLayout* version = LayoutOf(c.fileVersion());
+  if (version == nullptr) return false;
+  const WorkAreaRegions regions = LayOutRegions(FileLayout(*version, c).counts());
+  return regions.end - 1 <= std::max(workWordCount, 0);
 }
 
 void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
@@ -323,21 +320,15 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   // Room: nothing is read unless the job's results fit.
   if (!RequestFitsWorkArea(c, workWordCount)) return;
 
-  const std::int64_t n = std::max(c.nodeCount(), 0);
-  const std::int64_t r = std::max<std::int64_t>(RestraintEntries(c), 0);
-  const std::int64_t hangers = std::max(c.hangerCount(), 0);
-  const std::int64_t cases = std::max(c.resultCaseCount(), 0);
-  const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(std::max(c.caseBlockCount(), 0));
-
+  // The regions, within the work area now that the room test has passed.
+  const FileLayout layout(*LayoutOf(c.fileVersion()), c);
+  const ResultsCounts& counts = layout.counts();
+  const std::int64_t n = counts.nodes;
+  const std::int64_t r = counts.entries;
+  const std::int64_t cases = counts.cases;
   d.restraintEntryCount = static_cast<std::int32_t>(r);
-  WorkAreaRegions& g = d.regions;
-  g.caseBlocks = 1;
-  g.nodeList = 1 + caseBlockWords;
-  g.restraintNodes = g.nodeList + n;
-  g.restraintTags = g.restraintNodes + r;
-  g.hangerRecords = g.restraintTags + r;
-  g.restraintLoads = g.hangerRecords + 64 * hangers;
-  g.displacements = g.restraintLoads + 12 * r * cases;
+  d.regions = LayOutRegions(counts);
+  const WorkAreaRegions& g = d.regions;
   d.stage = DriverStage::kRegionsLaidOut;
 
   // Reads that follow the answer: when the file holds every record that the full read below
@@ -345,9 +336,6 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   // Whatever goes wrong there sends the request on to the full read, which then reads and
   // reports exactly as it always has.
   if (extractMode == 1 || extractMode == 2) {
-    const ResultsCounts counts{n, r, hangers, cases, caseBlockWords / 8};
-    const ResultsGeometry geometry(*LayoutOf(c.fileVersion()), counts, c.resultStartRecord(),
-                                   c.caseBlockRecord());
     const std::int64_t records = env.records->RecordCount(d.outputUnit);
     std::int32_t ordinal = 0;
     CountStoredCasesQuietly(d.caseStarts, d.selectedCase, ordinal, m.output.legacy.fullListStart,
@@ -355,13 +343,13 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
     const bool sliceExists = ordinal >= 1 && ordinal <= cases;
     float answer[12] = {};
     std::int32_t answerStatus = 0;
-    ResultsValueReader reader(*env.records, d.outputUnit, geometry);
+    ResultsValueReader reader(*env.records, d.outputUnit, layout);
     // The answer stands only if the file is still as it was opened: records counted at the open
     // may have gone since (a file cut or rewritten while the user chose the case), and then the
     // full read below reads the file as it now stands and reports what it misses.
-    if (records >= 0 && geometry.FullReadFits(records) &&
-        (!sliceExists || ReadAnswer(reader, geometry, counts, extractMode, node, resultSetCount,
-                                    ordinal, answer, answerStatus)) &&
+    if (records >= 0 && layout.FullReadFits(records) &&
+        (!sliceExists || ReadAnswer(reader, layout, extractMode, node, resultSetCount, ordinal,
+                                    answer, answerStatus)) &&
         env.records->StillAsOpened(d.outputUnit)) {
       d.stage = DriverStage::kResultsRead;
       // The count again, for the stop it leaves where the full read would leave it.
@@ -380,10 +368,11 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
 
   std::int32_t* const words = workArea();  // may throw std::bad_alloc; the file is closed then too
   std::span<std::int32_t> area(words, static_cast<std::size_t>(std::max(workWordCount, 0)));
-  ReadCaseBlocks(readers, c.caseBlockCount(), area.first(static_cast<std::size_t>(caseBlockWords)),
-                 d.outputUnit, c.caseBlockRecord());
+  ReadCaseBlocks(readers, c.caseBlockCount(),
+                 area.first(static_cast<std::size_t>(g.nodeList - g.caseBlocks)), d.outputUnit,
+                 c.caseBlockRecord());
   ResultsShape shape{c.fileVersion(),  static_cast<std::int32_t>(n),
-                     d.restraintEntryCount, static_cast<std::int32_t>(hangers),
+                     d.restraintEntryCount, static_cast<std::int32_t>(counts.hangers),
                      static_cast<std::int32_t>(cases), c.resultStartRecord()};
   ReadResultsBlock(readers, area, shape, d.outputUnit, g);
 

@@ -8,7 +8,7 @@
 #include "extract/extraction_driver.h"
 #include "extract/module_state.h"
 #include "job/quiet_env.h"
-#include "outfile/results_geometry.h"
+#include "outfile/file_layout.h"
 #include "outfile/version_layout.h"
 #include "settings/talvor_registry.h"
 
@@ -23,28 +23,26 @@ constexpr int kLoadGroupWords = 12;
 static_assert(kJobPathFieldWidth == kJobPathWidth);
 static_assert(kCaseLabelFieldWidth == kCaseLabelWidth);
 
-ResultsCounts CountsOf(const ControlData& c) {
-  const std::int64_t entries =
-      static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() + c.resultCountC();
-  return {std::max<std::int64_t>(c.nodeCount(), 0), std::max<std::int64_t>(entries, 0),
-          std::max<std::int64_t>(c.hangerCount(), 0), std::max<std::int64_t>(c.resultCaseCount(), 0),
-          std::max<std::int64_t>(c.caseBlockCount(), 0)};
+// The layout of the job's file; one of no version the module reads (a job not opened) has no
+// tables and no results.
+FileLayout LayoutOfJob(const ControlData& c) {
+  static constexpr VersionLayout kNoVersion{};
+  const VersionLayout* version = LayoutOf(c.fileVersion());
+  return FileLayout(version != nullptr ? *version : kNoVersion, version != nullptr ? c : ControlData{});
 }
 
-// The results block's shape, from the control data, and the output file opened on its unit with
-// its record count (-1 where the runtime cannot count them). The caller closes the unit.
+// The file's layout, from the control data, and the output file opened on its unit with its
+// record count (-1 where the runtime cannot count them). The caller closes the unit.
 struct OpenedResults {
   ResultsCounts counts;
-  ResultsGeometry geometry;
+  FileLayout geometry;
   std::int64_t records;
 };
 
 OpenedResults OpenResults(RecordRuntime& runtime, const ControlData& c, const char* outputFile) {
-  const ResultsCounts counts = CountsOf(c);
-  const ResultsGeometry geometry(*LayoutOf(c.fileVersion()), counts, c.resultStartRecord(),
-                                 c.caseBlockRecord());
+  const FileLayout layout = LayoutOfJob(c);
   runtime.Open(kOutputUnit, TrimmedText(outputFile, kJobPathWidth));
-  return {counts, geometry, runtime.RecordCount(kOutputUnit)};
+  return {layout.counts(), layout, runtime.RecordCount(kOutputUnit)};
 }
 
 }  // namespace
@@ -151,7 +149,7 @@ std::optional<int> JobReader::ChooseCase(UserInterface& ui) {
 }
 
 std::int32_t JobReader::restraintEntryCount() const {
-  return static_cast<std::int32_t>(CountsOf(state_->output.control).entries);
+  return static_cast<std::int32_t>(LayoutOfJob(state_->output.control).counts().entries);
 }
 
 std::optional<std::vector<std::int32_t>> JobReader::SectionOneList(bool restraintNodes) {
@@ -212,7 +210,8 @@ JobOutcome JobReader::PrepareSupports(std::int32_t workWordCount) {
 JobOutcome JobReader::SupportsOf(int k, std::vector<SupportLoads>& supports) {
   supports.clear();
   const ControlData& c = state_->output.control;
-  const ResultsCounts counts = CountsOf(c);
+  const FileLayout layout = LayoutOfJob(c);
+  const ResultsCounts& counts = layout.counts();
   const std::int32_t ordinal = Ordinal(k);
   if (ordinal < 1 || ordinal > counts.cases) return JobOutcome::kNoOutput;
   const auto entries = static_cast<std::int32_t>(counts.entries);
@@ -229,8 +228,7 @@ JobOutcome JobReader::SupportsOf(int k, std::vector<SupportLoads>& supports) {
   } else {
     // The case's loads where the file keeps them, in the work area's grouping (twelve words to
     // an entry, of which the sums take the first six).
-    const ResultsGeometry geometry =
-        OpenResults(*env_.records, c, state_->driver.outputFileOpened).geometry;
+    const FileLayout geometry = OpenResults(*env_.records, c, state_->driver.outputFileOpened).geometry;
     ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
     read.assign(kLoadGroupWords * r, 0);
     bool ok = true;

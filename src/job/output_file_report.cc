@@ -8,8 +8,8 @@
 #include "common/fixed_text.h"
 #include "extract/extraction_driver.h"
 #include "extract/module_state.h"
-#include "job/file_layout.h"
 #include "job/quiet_env.h"
+#include "outfile/file_layout.h"
 #include "outfile/output_control.h"
 #include "outfile/results_block.h"
 #include "outfile/version_layout.h"
@@ -104,8 +104,33 @@ bool CheckCounts(OutputFileReport& report, const ControlData& c) {
   return report.versionRead && plausible;
 }
 
+// The parts of the file in the order the readers take them, as the file's layout places them;
+// none for a version the module does not read.
+std::vector<RecordRange> NamedParts(const ControlData& c) {
+  const VersionLayout* version = LayoutOf(c.fileVersion());
+  if (version == nullptr) return {};
+  const FileLayout l(*version, c);
+  std::vector<RecordRange> parts = {{"control record", 1, 1}};
+  const auto add = [&parts](const char* name, const RecordSpan& span) {
+    parts.push_back({name, span.first, span.last});
+  };
+  if (version->legacyBlockWords > 0) {
+    add("case lists (older layout)", l.legacyBlock);
+  } else {
+    add("case codes", l.codes);
+    add("case factors and real options", l.reals);
+    add("case options and factor decimals", l.options);
+  }
+  add("case names", l.names);
+  if (version->extraTable) add("case extra table", l.extra);
+  if (l.counts().caseBlocks > 0) add("case blocks", l.caseBlocks);
+  add("results: nodes, restraint entries, hangers", l.sectionOne);
+  add("results: loads and displacements", l.sectionTwo);
+  return parts;
+}
+
 void CheckLayout(OutputFileReport& report, const ControlData& control) {
-  report.layout = ComputeLayout(AsTheModuleReadsIt(control));
+  report.layout = NamedParts(AsTheModuleReadsIt(control));
   std::vector<RecordRange> parts;
   for (const RecordRange& r : report.layout) {
     if (r.last < r.first) continue;  // an empty part lies nowhere
@@ -198,15 +223,9 @@ void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
   }
   std::vector<std::int32_t> area(static_cast<std::size_t>(caseBlockWords + restraintWords) + 1);
   const std::span<std::int32_t> work(area);
-  const std::int64_t n = c.nodeCount();
-  const std::int64_t r = static_cast<std::int64_t>(c.hangerCount()) + c.resultCountB() + c.resultCountC();
-  WorkAreaRegions g;  // laid out as the driver lays them out
-  g.nodeList = 1 + caseBlockWords;
-  g.restraintNodes = g.nodeList + n;
-  g.restraintTags = g.restraintNodes + r;
-  g.hangerRecords = g.restraintTags + r;
-  g.restraintLoads = g.hangerRecords + 64 * static_cast<std::int64_t>(c.hangerCount());
-  g.displacements = g.restraintLoads + 12 * r * c.resultCaseCount();
+  const ResultsCounts counts = FileLayout(*LayoutOf(c.fileVersion()), c).counts();
+  const std::int64_t r = counts.entries;
+  const WorkAreaRegions g = LayOutRegions(counts);  // laid out as the driver lays them out
 
   failures.phase = "the case blocks";
   ReadCaseBlocks(readers, c.caseBlockCount(), work.first(static_cast<std::size_t>(caseBlockWords)),

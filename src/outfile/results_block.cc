@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "common/saturating.h"
 #include "outfile/version_layout.h"
 
 namespace viru4deduz {
@@ -20,6 +21,19 @@ std::int32_t RecordBefore(std::int32_t firstRecord) {
 }
 
 }  // namespace
+
+WorkAreaRegions LayOutRegions(const ResultsCounts& counts) {
+  WorkAreaRegions g;
+  g.caseBlocks = 1;
+  g.nodeList = SaturatingAdd(g.caseBlocks, SaturatingMul(8, counts.caseBlocks));
+  g.restraintNodes = SaturatingAdd(g.nodeList, counts.nodes);
+  g.restraintTags = SaturatingAdd(g.restraintNodes, counts.entries);
+  g.hangerRecords = SaturatingAdd(g.restraintTags, counts.entries);
+  g.restraintLoads = SaturatingAdd(g.hangerRecords, SaturatingMul(64, counts.hangers));
+  g.displacements = SaturatingAdd(g.restraintLoads, SaturatingMul(12, SaturatingMul(counts.entries, counts.cases)));
+  g.end = SaturatingAdd(g.displacements, SaturatingMul(6, SaturatingMul(counts.nodes, counts.cases)));
+  return g;
+}
 
 void ReadCaseBlocks(RecordReaders& readers, std::int32_t entryCount, std::span<std::int32_t> dest,
                     int unit, std::int32_t firstRecord) {

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <span>
 
+#include "outfile/file_layout.h"
 #include "outfile/record_readers.h"
 
 namespace viru4deduz {
 
-// First words (1-based) of the work area's regions.
+// First words (1-based) of the work area's regions, and the first word after them.
 struct WorkAreaRegions {
   std::int64_t caseBlocks = 1;
   std::int64_t nodeList = 0;
@@ -19,7 +20,14 @@ struct WorkAreaRegions {
   std::int64_t hangerRecords = 0;
   std::int64_t restraintLoads = 0;
   std::int64_t displacements = 0;
+  std::int64_t end = 0;
 };
+
+// The regions, one after another from word 1, for the counts as the results are read (none
+// negative), saturating as the file's layout does: the case blocks (8 words each), the node
+// list, the restraint node numbers and tags, 64 words a hanger, 12 load words an entry and
+// stored case, 6 displacements a node and stored case.
+WorkAreaRegions LayOutRegions(const ResultsCounts& counts);
 
 struct ResultsShape {
   std::int32_t fileVersion = 0;
