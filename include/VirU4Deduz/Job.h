@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,7 +27,17 @@
 #define VIRU4DEDUZ_JOB_API __attribute__((visibility("default")))
 #endif
 
+namespace viru4deduz {
+class UserInterface;  // VirU4Deduz.h
+}  // namespace viru4deduz
+
 namespace viru4deduz::api {
+
+// The longest job path the module takes (its path buffers hold 255 characters and a NUL).
+inline constexpr std::size_t kMaxJobPathLength = 255;
+
+// The message GetLoads shows for a node without restraints.
+inline constexpr char kNoRestraintText[] = "No restraint found with this node number.";
 
 // Why a job could not be opened or a question not answered.
 enum class Cause {
@@ -78,6 +89,23 @@ struct SupportLoads {
   Components loads{};  // summed over the node's restraint entries and rounded, as GetLoads does
 };
 
+// Where the output file of the job that path names is looked for, as Job::Open looks: the path
+// with its extension replaced by "._p" as spelled, where it lies (absolute, each component
+// matched without regard to case where it does not exist as spelled), and whether it exists.
+// Throws Error (kMissing) for a path that cannot be a job path: empty, longer than
+// kMaxJobPathLength, or holding a NUL.
+struct OutputFileLocation {
+  std::string spelled;
+  std::string onDisk;
+  bool exists = false;
+};
+VIRU4DEDUZ_JOB_API OutputFileLocation LocateOutputFile(const std::string& path);
+
+// The module's own terminal layer, for a program that shows the selection dialog (ChooseCase) on
+// its terminal: questions on the controlling terminal, messages on standard error, and with no
+// terminal every question answered "cancel".
+VIRU4DEDUZ_JOB_API UserInterface& TerminalUserInterface();
+
 class VIRU4DEDUZ_JOB_API Job {
  public:
   // Opens the job: the job file (PIPE1.X4), its output file (PIPE1._P) or the name without an
@@ -95,6 +123,10 @@ class VIRU4DEDUZ_JOB_API Job {
   const std::vector<LoadCase>& cases() const;
   // The case of that number; throws Error (kNoSuchCase).
   const LoadCase& Case(int number) const;
+  // The module's selection dialog over the offered cases, shown through ui (which the caller
+  // gives: the library shows nothing of itself): the chosen case, or nullopt when the user leaves
+  // without choosing.
+  std::optional<int> ChooseCase(UserInterface& ui) const;
 
   // The node numbers of the results, in file order, and the nodes with restraints, ascending
   // and each once. Throw Error (kDamaged, kUnreadable).

@@ -110,6 +110,10 @@ class VIRU4DEDUZ_API GetLoadsTransferUnits {
 
 namespace viru4deduz {
 
+// The caption of the message boxes the module shows for itself (the record reader, the fatal
+// stop and the settings show boxes with captions of their own).
+inline constexpr char kModuleCaption[] = "VirU4Deduz";
+
 // Message box type flags, as the module passes them.
 enum MessageBoxType : unsigned {
   kMessageBoxOk = 0x0,                 // OK button, no icon

@@ -3,6 +3,9 @@
 // going through the file as inspect does.
 #include "VirU4Deduz/Job.h"
 
+#include "VirU4Deduz/FileReport.h"
+#include "VirU4Deduz/VirU4Deduz.h"
+
 #include <algorithm>
 #include <climits>
 #include <filesystem>
@@ -12,13 +15,13 @@
 #include <utility>
 
 #include "common/ascii_case.h"
-#include "common/messages.h"
 #include "extract/module_state.h"
 #include "job/job_reader.h"
 #include "job/output_file_report.h"
 #include "job/quiet_env.h"
 #include "loadcases/label_parts.h"
 #include "platform/paths.h"
+#include "platform/user_interface.h"
 #include "platform/posix_file_system.h"
 
 namespace viru4deduz::api {
@@ -94,6 +97,23 @@ struct Job::State {
     return c;
   }
 
+  // Ready to walk the supports: the restraint node list read where it lies, or the results read
+  // whole when the file does not hold every record of them (then a failure is described).
+  void PrepareSupports() {
+    if (supportsPrepared) return;
+    const std::int64_t needed = reader.NeededWorkAreaWords();
+    if (needed < 0 || needed > INT32_MAX) FailDescribed();
+    const auto words = static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
+    JobOutcome prepared = JobOutcome::kReadFailed;
+    try {
+      prepared = reader.PrepareSupports(words);
+    } catch (const std::bad_alloc&) {
+      FailDescribed();
+    }
+    if (prepared != JobOutcome::kResults) FailDescribed();
+    supportsPrepared = true;
+  }
+
   // The request a host makes, with the work area the job needs; the sets come back in answer.
   JobOutcome Request(int extractMode, const int (&node)[2], int loadCase,
                      std::array<Components, 2>& answer) {
@@ -138,26 +158,41 @@ Job::Job(Job&& other) noexcept = default;
 Job& Job::operator=(Job&& other) noexcept = default;
 Job::~Job() = default;
 
-Job Job::Open(const std::string& path) {
-  auto s = std::make_unique<State>();
-  // The module's path buffers hold 255 characters and a NUL.
-  if (path.empty() || path.size() >= static_cast<std::size_t>(kJobPathFieldWidth) ||
-      path.find('\0') != std::string::npos) {
-    throw Error(Cause::kMissing, path, 0, "not a job path of 1 to 255 characters");
+OutputFileLocation LocateOutputFile(const std::string& path) {
+  static_assert(kMaxJobPathLength + 1 == kJobPathFieldWidth);
+  if (path.empty() || path.size() > kMaxJobPathLength || path.find('\0') != std::string::npos) {
+    throw Error(Cause::kMissing, path, 0,
+                "not a job path of 1 to " + std::to_string(kMaxJobPathLength) + " characters");
   }
+  // The job file's extension replaced by "._p", as the module replaces it; a request then works
+  // on the upper-cased path, which names the same file where names differ only in case.
   char outputPath[kJobPathFieldWidth] = {};
   path.copy(outputPath, path.size());
   PathRemoveExtensionA(outputPath);
   PathAddExtensionA(outputPath, sizeof outputPath, "._p");
-  s->spelledPath = outputPath;
-  s->modulePath = AsciiUpper(s->spelledPath);
+  OutputFileLocation where;
+  where.spelled = outputPath;
+  where.exists = DefaultFileSystem()->Exists(where.spelled);
   std::error_code error;
-  const std::filesystem::path onDisk = PosixFileSystem::Resolve(s->modulePath);
+  const std::filesystem::path onDisk = PosixFileSystem::Resolve(AsciiUpper(where.spelled));
   const std::filesystem::path absolute = std::filesystem::absolute(onDisk, error);
-  s->outputFile = (error ? onDisk : absolute.lexically_normal()).string();
-  if (!DefaultFileSystem()->Exists(s->spelledPath)) {
-    throw Error(Cause::kMissing, s->spelledPath, 0, "there is no output file for the job");
-  }
+  where.onDisk = (error ? onDisk : absolute.lexically_normal()).string();
+  return where;
+}
+
+FileReport Inspect(const std::string& path) {
+  const OutputFileLocation where = LocateOutputFile(path);
+  if (!where.exists) throw Error(Cause::kMissing, where.spelled, 0, "there is no output file for the job");
+  return InspectOutputFile(AsciiUpper(where.spelled), where.onDisk);
+}
+
+Job Job::Open(const std::string& path) {
+  auto s = std::make_unique<State>();
+  const OutputFileLocation where = LocateOutputFile(path);
+  s->spelledPath = where.spelled;
+  s->modulePath = AsciiUpper(where.spelled);
+  s->outputFile = where.onDisk;
+  if (!where.exists) throw Error(Cause::kMissing, where.spelled, 0, "there is no output file for the job");
   if (s->reader.Open(s->modulePath, s->spelledPath) != JobOutcome::kResults) s->FailDescribed();
 
   const LoadCaseTables& tables = s->reader.state().output.tables;
@@ -188,18 +223,28 @@ const LoadCase& Job::Case(int number) const {
   return state_->cases[static_cast<std::size_t>(number - 1)];
 }
 
+std::optional<int> Job::ChooseCase(UserInterface& ui) const { return state_->reader.ChooseCase(ui); }
+
+UserInterface& TerminalUserInterface() { return *DefaultUserInterface(); }
+
+// Where the file holds every record of its results, the node list is read where it lies;
+// otherwise the results are read whole, as a request reads them, and the list taken from there.
 std::vector<std::int32_t> Job::Nodes() const {
   std::optional<std::vector<std::int32_t>> nodes = state_->reader.NodeNumbers();
-  if (!nodes) state_->FailDescribed();
+  if (!nodes) {
+    state_->PrepareSupports();
+    nodes = state_->reader.PreparedNodeList();
+    if (!nodes) state_->FailDescribed();
+  }
   return std::move(*nodes);
 }
 
 std::vector<std::int32_t> Job::SupportNodes() const {
-  std::optional<std::vector<std::int32_t>> nodes = state_->reader.RestraintNodeNumbers();
-  if (!nodes) state_->FailDescribed();
-  std::sort(nodes->begin(), nodes->end());
-  nodes->erase(std::unique(nodes->begin(), nodes->end()), nodes->end());
-  return std::move(*nodes);
+  state_->PrepareSupports();
+  std::vector<std::int32_t> nodes = state_->reader.PreparedRestraintNodes();
+  std::sort(nodes.begin(), nodes.end());
+  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+  return nodes;
 }
 
 Components Job::LoadsAt(std::int32_t node, int loadCase) const {
@@ -211,7 +256,7 @@ Components Job::LoadsAt(std::int32_t node, int loadCase) const {
       return answer[0];
     case JobOutcome::kNoRestraint:
       throw Error(Cause::kNoRestraint, state_->outputFile, 0,
-                  std::string(kNoRestraintMessage) + " (node " + std::to_string(node) +
+                  std::string(kNoRestraintText) + " (node " + std::to_string(node) +
                       ", load case " + std::to_string(loadCase) + ")");
     default:
       state_->FailDescribed();
@@ -229,19 +274,7 @@ std::array<Components, 2> Job::DisplacementsAt(std::int32_t nodeA, std::int32_t 
 
 std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase) const {
   state_->CaseWithResults(loadCase);
-  if (!state_->supportsPrepared) {
-    const std::int64_t needed = state_->reader.NeededWorkAreaWords();
-    if (needed < 0 || needed > INT32_MAX) state_->FailDescribed();
-    const auto words = static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
-    JobOutcome prepared = JobOutcome::kReadFailed;
-    try {
-      prepared = state_->reader.PrepareSupports(words);
-    } catch (const std::bad_alloc&) {
-      state_->FailDescribed();
-    }
-    if (prepared != JobOutcome::kResults) state_->FailDescribed();
-    state_->supportsPrepared = true;
-  }
+  state_->PrepareSupports();
   std::vector<viru4deduz::SupportLoads> read;
   if (state_->reader.SupportsOf(loadCase, read) != JobOutcome::kResults) state_->FailDescribed();
   std::vector<SupportLoads> supports;

@@ -3,15 +3,19 @@
 #ifndef VIRU4DEDUZ_COMMON_MESSAGES_H_
 #define VIRU4DEDUZ_COMMON_MESSAGES_H_
 
+#include "VirU4Deduz/Job.h"
+#include "VirU4Deduz/VirU4Deduz.h"
+
 namespace viru4deduz {
 
 // A framework application's message boxes carry the application's name; every box the module
 // shows for itself carries this one (the record reader, the fatal stop and the settings class
 // show boxes with captions of their own).
-constexpr char kMessageCaption[] = "VirU4Deduz";
+constexpr const char* kMessageCaption = kModuleCaption;
 
 constexpr char kNoOutputMessage[] = "No output available for this TALVOR job.";
-constexpr char kNoRestraintMessage[] = "No restraint found with this node number.";
+// The job library tells of a node without restraints in the same words.
+constexpr const char* kNoRestraintMessage = api::kNoRestraintText;
 
 }  // namespace viru4deduz
 

@@ -169,9 +169,6 @@ std::optional<std::vector<std::int32_t>> JobReader::SectionOneList(bool restrain
 
 std::optional<std::vector<std::int32_t>> JobReader::NodeNumbers() { return SectionOneList(false); }
 
-std::optional<std::vector<std::int32_t>> JobReader::RestraintNodeNumbers() {
-  return SectionOneList(true);
-}
 
 bool JobReader::ResultsFit(std::int32_t workWordCount) const {
   return RequestFitsWorkArea(state_->output.control, workWordCount);
@@ -247,6 +244,20 @@ JobOutcome JobReader::SupportsOf(int k, std::vector<SupportLoads>& supports) {
     supports.push_back({at.node, at.loads});
   }
   return JobOutcome::kResults;
+}
+
+std::vector<std::int32_t> JobReader::PreparedRestraintNodes() const {
+  if (!wholeResults_) return restraintNodes_;
+  const WorkAreaRegions& g = state_->driver.regions;
+  const std::int32_t* first = wholeResults_.get() + (g.restraintNodes - 1);
+  return std::vector<std::int32_t>(first, first + (g.restraintTags - g.restraintNodes));
+}
+
+std::optional<std::vector<std::int32_t>> JobReader::PreparedNodeList() const {
+  if (!wholeResults_) return std::nullopt;
+  const WorkAreaRegions& g = state_->driver.regions;
+  const std::int32_t* first = wholeResults_.get() + (g.nodeList - 1);
+  return std::vector<std::int32_t>(first, first + (g.restraintNodes - g.nodeList));
 }
 
 Env ReadOnlyEnv(UserInterface& ui) {

@@ -100,8 +100,6 @@ class JobReader {
   // The node numbers of the job's results (the node list), after Open or a request that got as
   // far as its case; nullopt when the file does not hold them whole.
   std::optional<std::vector<std::int32_t>> NodeNumbers();
-  // The node number of every restraint entry, in file order; nullopt as above.
-  std::optional<std::vector<std::int32_t>> RestraintNodeNumbers();
   // Whether a request goes on to read the results with a work area of workWordCount words.
   bool ResultsFit(std::int32_t workWordCount) const;
   // Words of work area a request needs for the job; -1 when the figure does not fit in 64 bits.
@@ -116,6 +114,10 @@ class JobReader {
   // The loads at every node with restraints in case k, by ascending node number; each set
   // agrees bit for bit with a request for that node. kResults or kReadFailed.
   JobOutcome SupportsOf(int k, std::vector<SupportLoads>& supports);
+  // After PrepareSupports: the restraint node numbers as it read them, and the node list when it
+  // read the results whole (nullopt otherwise: NodeNumbers reads it then).
+  std::vector<std::int32_t> PreparedRestraintNodes() const;
+  std::optional<std::vector<std::int32_t>> PreparedNodeList() const;
 
   ModuleState& state() { return *state_; }
   const ModuleState& state() const { return *state_; }

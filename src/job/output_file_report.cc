@@ -240,6 +240,8 @@ void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
 
 }  // namespace
 
+namespace api {
+
 const char* ControlItemName(int item) {
   switch (item) {
     case 1: return "fileVersion";
@@ -259,6 +261,8 @@ const char* ControlItemName(int item) {
     default: return "";
   }
 }
+
+}  // namespace api
 
 OutputFileReport InspectOutputFile(const std::string& outputName, const std::string& shownName) {
   OutputFileReport report;

@@ -1,5 +1,5 @@
-// One request for the loads at a node or the displacements of nodes, made through the job
-// reader with the buffers a host gives GetLoads, and a work area as large as the job needs.
+// One question for the loads at a node or the displacements of nodes, asked of the job library,
+// with the case given or chosen in the module's selection dialog on the terminal.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
 #define VIRU4DEDUZ_TOOLS_CLI_CASE_REQUEST_H_
 
@@ -31,7 +31,8 @@ struct CaseAnswer {
 // a case without results of its own, the results the count of stored cases reaches; a person
 // typing a case number is told instead. A displacements request for a node the job does not have
 // is answered (zeros, as a host gets) with that node marked in inJob and the user told.
-int AskForCase(Env& env, const JobFiles& files, const CaseRequest& request, CaseAnswer& answer);
+int AskForCase(CliUserInterface& ui, const JobFiles& files, const CaseRequest& request,
+               CaseAnswer& answer);
 
 }  // namespace viru4deduz::cli
 

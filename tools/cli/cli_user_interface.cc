@@ -8,8 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/messages.h"
-#include "job/job_reader.h"
+#include "VirU4Deduz/Job.h"
 #include "windows1252.h"
 
 namespace viru4deduz::cli {
@@ -47,7 +46,7 @@ int CliUserInterface::ShowMessage(const char* text, const char* caption, unsigne
   if (!dialogOpen_) return 1;
   std::string line = text != nullptr ? text : "";
   // The module's own caption is the program's name, which a line on standard error begins with.
-  if (caption != nullptr && caption[0] != '\0' && std::strcmp(caption, kMessageCaption) != 0) {
+  if (caption != nullptr && caption[0] != '\0' && std::strcmp(caption, kModuleCaption) != 0) {
     line = std::string(caption) + ": " + line;
   }
   const int tty = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
@@ -60,8 +59,6 @@ int CliUserInterface::ShowMessage(const char* text, const char* caption, unsigne
   return 1;
 }
 
-Env CliEnv(CliUserInterface& ui) { return ReadOnlyEnv(ui); }
-
 bool CliUserInterface::ChooseFile(const char*, unsigned long, char*, std::size_t) { return false; }
 
 int CliUserInterface::RunListDialog(const char* title, const char* const* entries, int count,
@@ -73,7 +70,7 @@ int CliUserInterface::RunListDialog(const char* title, const char* const* entrie
   std::vector<const char*> pointers;
   for (const std::string& text : texts) pointers.push_back(text.c_str());
   dialogOpen_ = true;
-  const int result = DefaultUserInterface()->RunListDialog(
+  const int result = api::TerminalUserInterface().RunListDialog(
       title, pointers.data(), static_cast<int>(pointers.size()), handler);
   dialogOpen_ = false;
   if (result != kListDialogOk) selectionCancelled_ = true;

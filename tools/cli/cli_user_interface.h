@@ -7,8 +7,7 @@
 
 #include <string>
 
-#include "platform/env.h"
-#include "platform/user_interface.h"
+#include "VirU4Deduz/VirU4Deduz.h"
 
 namespace viru4deduz::cli {
 
@@ -34,9 +33,6 @@ class CliUserInterface final : public UserInterface {
   bool dialogOpen_ = false;
   bool selectionCancelled_ = false;
 };
-
-// The module's layers for reading only (no chain file, no settings written) with ui.
-Env CliEnv(CliUserInterface& ui);
 
 }  // namespace viru4deduz::cli
 

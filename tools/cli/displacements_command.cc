@@ -19,12 +19,11 @@ int RunDisplacements(const Invocation& inv) {
     return kExitUsage;
   }
   CliUserInterface ui;
-  Env env = CliEnv(ui);
   // With one node given, the request asks for it twice and the second set is not shown.
   const int nodeA = inv.nodes.front();
   const int nodeB = inv.nodes.back();
   CaseAnswer answer;
-  if (const int status = AskForCase(env, files, {2, {nodeA, nodeB}, inv.caseNumber}, answer)) return status;
+  if (const int status = AskForCase(ui, files, {2, {nodeA, nodeB}, inv.caseNumber}, answer)) return status;
 
   Json rows = Json::array();
   Grid grid = ComponentGrid(kDisplacementComponents);

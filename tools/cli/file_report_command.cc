@@ -5,7 +5,8 @@
 #include "commands.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "job/output_file_report.h"
+#include "VirU4Deduz/FileReport.h"
+#include "cli_user_interface.h"
 #include "job_files.h"
 #include "standard_output.h"
 #include "windows1252.h"
@@ -15,13 +16,13 @@ namespace viru4deduz::cli {
 namespace {
 
 // The control text in UTF-8, as read: for JSON, whose writer escapes control characters itself.
-std::string ControlText(const OutputFileReport& report) {
+std::string ControlText(const api::FileReport& report) {
   return Windows1252ToUtf8(report.text);
 }
 
 // The control text for a table or CSV, which may go to a terminal: its control characters as
 // visible escapes, so that the file cannot send the terminal commands.
-std::string ShownControlText(const OutputFileReport& report) {
+std::string ShownControlText(const api::FileReport& report) {
   return VisibleControls(ControlText(report));
 }
 
@@ -32,7 +33,7 @@ std::string JsonKey(std::string name) {
   return name;
 }
 
-std::optional<std::int64_t> NeededBytes(const OutputFileReport& report) {
+std::optional<std::int64_t> NeededBytes(const api::FileReport& report) {
   const std::int64_t words = report.neededWorkAreaWords;
   if (!report.versionRead || words < 0 || words > INT64_MAX / 4) return std::nullopt;
   return words * 4;
@@ -40,10 +41,10 @@ std::optional<std::int64_t> NeededBytes(const OutputFileReport& report) {
 
 // The top of the one document shape every command writes (the job, its output file, the
 // version), then the report.
-Json Document(const std::string& job, const OutputFileReport& report) {
+Json Document(const std::string& job, const api::FileReport& report) {
   Json items = Json::array();
   for (int k = 1; k <= 31; ++k) {
-    Json item = {{"item", k}, {"name", ControlItemName(k)}};
+    Json item = {{"item", k}, {"name", api::ControlItemName(k)}};
     if (k == 8) {
       item["value"] = ControlText(report);
     } else {
@@ -56,7 +57,7 @@ Json Document(const std::string& job, const OutputFileReport& report) {
   counts["load_cases"] = report.loadCases ? Json(*report.loadCases) : Json(nullptr);
   counts["stored_cases"] = report.storedCases ? Json(*report.storedCases) : Json(nullptr);
   Json layout = Json::array();
-  for (const RecordRange& r : report.layout) {
+  for (const api::RecordRange& r : report.layout) {
     layout.push_back({{"part", r.name}, {"first_record", r.first}, {"last_record", r.last}});
   }
   const std::optional<std::int64_t> needed = NeededBytes(report);
@@ -75,7 +76,7 @@ Json Document(const std::string& job, const OutputFileReport& report) {
 }
 
 // One grid for CSV: SECTION, NAME, VALUE, FIRST_RECORD, LAST_RECORD.
-Grid CsvGrid(const OutputFileReport& report) {
+Grid CsvGrid(const api::FileReport& report) {
   Grid grid{{"SECTION", "NAME", "VALUE", "FIRST_RECORD", "LAST_RECORD"}, {}};
   auto add = [&](const char* section, const std::string& name, Cell value) {
     grid.rows.push_back({std::string(section), name, std::move(value), std::string(), std::string()});
@@ -85,7 +86,7 @@ Grid CsvGrid(const OutputFileReport& report) {
   add("file", "records", report.records);
   add("file", "version_read", report.versionRead);
   for (int k = 1; k <= 31; ++k) {
-    const std::string name = "item " + std::to_string(k) + " " + ControlItemName(k);
+    const std::string name = "item " + std::to_string(k) + " " + api::ControlItemName(k);
     add("control", name.substr(0, name.find_last_not_of(' ') + 1),
         k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.items[static_cast<std::size_t>(k)]}));
   }
@@ -94,14 +95,14 @@ Grid CsvGrid(const OutputFileReport& report) {
   if (report.storedCases) add("count", "stored_cases", std::int64_t{*report.storedCases});
   if (const auto needed = NeededBytes(report)) add("work_area", "needed_bytes", *needed);
   add("work_area", "host_bytes", ReadWorkAreaSetting().bytes);
-  for (const RecordRange& r : report.layout) {
+  for (const api::RecordRange& r : report.layout) {
     grid.rows.push_back({std::string("layout"), r.name, std::string(), r.first, r.last});
   }
   for (const std::string& problem : report.problems) add("problem", "", problem);
   return grid;
 }
 
-void WriteReportTable(const OutputFileReport& report) {
+void WriteReportTable(const api::FileReport& report) {
   std::cout << "Output file  " << report.outputFile << "\n"
             << "Size         " << report.sizeBytes << " bytes, " << report.records
             << " records of 256 bytes\n"
@@ -121,7 +122,7 @@ void WriteReportTable(const OutputFileReport& report) {
   std::cout << "\n";
   Grid items{{"ITEM", "NAME", "VALUE"}, {}};
   for (int k = 1; k <= 31; ++k) {
-    items.rows.push_back({std::int64_t{k}, std::string(ControlItemName(k)),
+    items.rows.push_back({std::int64_t{k}, std::string(api::ControlItemName(k)),
                           k == 8 ? Cell(ShownControlText(report)) : Cell(std::int64_t{report.items[static_cast<std::size_t>(k)]})});
   }
   WriteTable(std::cout, items);
@@ -134,7 +135,7 @@ void WriteReportTable(const OutputFileReport& report) {
   if (!report.layout.empty()) {
     std::cout << "\n";
     Grid layout{{"PART", "FIRST", "LAST", "RECORDS"}, {}};
-    for (const RecordRange& r : report.layout) {
+    for (const api::RecordRange& r : report.layout) {
       const std::int64_t records = r.last >= r.first && r.first > INT64_MIN / 2 ? r.last - r.first + 1 : 0;
       layout.rows.push_back({r.name, r.first, r.last, records});
     }
@@ -149,7 +150,13 @@ void WriteReportTable(const OutputFileReport& report) {
 int RunInspect(const Invocation& inv) {
   JobFiles files;
   if (const int status = ResolveJob(inv.job, files)) return status;
-  const OutputFileReport report = InspectOutputFile(files.outputName, files.outputFile);
+  api::FileReport report;
+  try {
+    report = api::Inspect(files.argument);
+  } catch (const api::Error& gone) {  // the file went away after it was found
+    PrintError(gone.what());
+    return kExitNoInput;
+  }
   switch (inv.format) {
     case Format::kJson:
       WriteJson(std::cout, Document(inv.job, report));

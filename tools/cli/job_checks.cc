@@ -8,7 +8,7 @@
 
 #include "cli_user_interface.h"
 #include "exit_status.h"
-#include "job/output_file_report.h"
+#include "VirU4Deduz/FileReport.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -30,7 +30,7 @@ std::string ShellWord(const std::string& text) {
 // What is most wrong: a whole control record of another version says that this is no output
 // file at all; otherwise the first problem found, which is the earliest in the file (for a file
 // that cannot be opened or read, what the system said).
-std::string MainProblem(const OutputFileReport& report) {
+std::string MainProblem(const api::FileReport& report) {
   if (report.controlRecordRead && report.sizeBytes >= kRecordBytes && !report.versionRead) {
     return "not an output file: version " + std::to_string(report.version()) +
            " is not one the module reads";
@@ -41,7 +41,13 @@ std::string MainProblem(const OutputFileReport& report) {
 }  // namespace
 
 int ReportUnreadableOutput(const JobFiles& files) {
-  const OutputFileReport report = InspectOutputFile(files.outputName, files.outputFile);
+  api::FileReport report;
+  try {
+    report = api::Inspect(files.argument);
+  } catch (const api::Error& gone) {  // the file went away after it was found
+    PrintError(std::string(gone.what()) + "; check JOB, or run the job's analysis first");
+    return kExitNoInput;
+  }
   std::string next = "run \"viru4deduz inspect " + ShellWord(files.argument) + "\"";
   if (report.problems.size() > 1) {
     next += " to see all " + std::to_string(report.problems.size()) + " problems";
@@ -50,48 +56,50 @@ int ReportUnreadableOutput(const JobFiles& files) {
   return report.controlRecordRead ? kExitDataError : kExitNoInput;
 }
 
-int OpenJob(JobReader& reader, const JobFiles& files) {
-  if (reader.Open(files.modulePath, files.spelledPath) == JobOutcome::kResults) return kExitSuccess;
-  return ReportUnreadableOutput(files);
+int OpenJob(const JobFiles& files, std::optional<api::Job>& job) {
+  try {
+    job.emplace(api::Job::Open(files.argument));
+  } catch (const api::Error&) {
+    return ReportUnreadableOutput(files);
+  }
+  return kExitSuccess;
 }
 
-int CheckCase(JobReader& reader, int k) {
-  const int count = reader.caseCount();
+int CheckCase(const api::Job& job, int k) {
+  const int count = static_cast<int>(job.cases().size());
   if (k < 1 || k > count) {
     PrintError("load case " + std::to_string(k) + " is not in this job " +
                (count < 1 ? std::string("(it has no load cases)")
                           : "(cases 1 to " + std::to_string(count) + ")"));
     return kExitUsage;
   }
-  if (!reader.HasStoredResults(k)) {
+  if (!job.Case(k).hasResults) {
     PrintError("load case " + std::to_string(k) + " has no results in the output file");
     return kExitNoResult;
   }
   return kExitSuccess;
 }
 
-std::optional<std::int32_t> WorkAreaWords(const JobReader& reader) {
-  const std::int64_t needed = reader.NeededWorkAreaWords();
-  if (needed < 0 || needed > INT32_MAX) return std::nullopt;
-  return static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
-}
-
-std::vector<bool> NodesInJob(JobReader& reader, const std::vector<int>& nodes) {
+std::vector<bool> NodesInJob(const api::Job& job, const std::vector<int>& nodes) {
   std::vector<bool> inJob(nodes.size(), true);
-  const std::optional<std::vector<std::int32_t>> numbers = reader.NodeNumbers();
-  if (!numbers) return inJob;
-  const auto [lowest, highest] = std::minmax_element(numbers->begin(), numbers->end());
+  std::vector<std::int32_t> numbers;
+  try {
+    numbers = job.Nodes();
+  } catch (const api::Error&) {
+    return inJob;
+  }
+  const auto [lowest, highest] = std::minmax_element(numbers.begin(), numbers.end());
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (i > 0 && nodes[i] == nodes[0]) {  // told once
       inJob[i] = inJob[0];
       continue;
     }
-    if (std::find(numbers->begin(), numbers->end(), nodes[i]) != numbers->end()) continue;
+    if (std::find(numbers.begin(), numbers.end(), nodes[i]) != numbers.end()) continue;
     inJob[i] = false;
     PrintError("node " + std::to_string(nodes[i]) + " is not in this job " +
-               (numbers->empty() ? std::string("(it has no nodes)")
-                                 : "(its " + std::to_string(numbers->size()) + " nodes are numbered " +
-                                       std::to_string(*lowest) + " to " + std::to_string(*highest) + ")"));
+               (numbers.empty() ? std::string("(it has no nodes)")
+                                : "(its " + std::to_string(numbers.size()) + " nodes are numbered " +
+                                      std::to_string(*lowest) + " to " + std::to_string(*highest) + ")"));
   }
   return inJob;
 }

@@ -1,8 +1,7 @@
-// From the JOB argument to the files the module reads, by the module's own rules: the job file's
-// extension is replaced by "._p" and that file must exist (each path component is matched
-// without regard to case when it does not exist as given); the request then works on the upper-
-// cased path, which ends in "._P" and is the output file's name. So "pipe1.x4", "pipe1._p" and
-// "pipe1" all name pipe1._p.
+// From the JOB argument to the output file the module reads, by the module's own rules (the job
+// library's LocateOutputFile): the job file's extension is replaced by "._p" and that file must
+// exist (each path component is matched without regard to case when it does not exist as
+// given). So "pipe1.x4", "pipe1._p" and "pipe1" all name pipe1._p.
 #ifndef VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
 #define VIRU4DEDUZ_TOOLS_CLI_JOB_FILES_H_
 
@@ -11,11 +10,8 @@
 namespace viru4deduz::cli {
 
 struct JobFiles {
-  std::string argument;    // JOB as given: what the CLI passes to GetLoads
-  std::string spelledPath; // the "._p" path as JOB spells it
-  std::string modulePath;  // the upper-cased "._P" path a request works on
-  std::string outputName;  // the output file's name as the request derives it
-  std::string outputFile;  // where that file lies on disk, as an absolute path
+  std::string argument;    // JOB as given: what the command opens
+  std::string outputFile;  // where the output file lies on disk, as an absolute path
 };
 
 // Fills files and returns 0, or returns the exit status after telling the user why JOB names

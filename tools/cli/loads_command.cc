@@ -18,10 +18,9 @@ int RunLoads(const Invocation& inv) {
     return kExitUsage;
   }
   CliUserInterface ui;
-  Env env = CliEnv(ui);
   const int node = inv.nodes.front();
   CaseAnswer answer;
-  if (const int status = AskForCase(env, files, {1, {node, node}, inv.caseNumber}, answer)) return status;
+  if (const int status = AskForCase(ui, files, {1, {node, node}, inv.caseNumber}, answer)) return status;
 
   Grid grid = ComponentGrid(kLoadComponents);
   grid.rows.push_back(ComponentRow(kLoadComponents, answer.loadCase, node, answer.sets[0], answer.label));

@@ -10,8 +10,7 @@
 #include "commands.h"
 #include "component_rows.h"
 #include "exit_status.h"
-#include "common/messages.h"
-#include "job/job_reader.h"
+#include "VirU4Deduz/Job.h"
 #include "job_checks.h"
 #include "job_files.h"
 #include "standard_output.h"
@@ -26,11 +25,11 @@ struct CaseList {
   int status = kExitSuccess;
 };
 
-CaseList CasesToReport(const Invocation& inv, JobReader& session, CliUserInterface& ui) {
+CaseList CasesToReport(const Invocation& inv, const api::Job& job, CliUserInterface& ui) {
   CaseList list;
   if (inv.allCases) {
-    for (int k = 1; k <= session.caseCount(); ++k) {
-      if (session.HasStoredResults(k)) list.cases.push_back(k);
+    for (const api::LoadCase& c : job.cases()) {
+      if (c.hasResults) list.cases.push_back(c.number);
     }
     if (list.cases.empty()) {
       PrintError("the output file stores results for no load case");
@@ -40,7 +39,7 @@ CaseList CasesToReport(const Invocation& inv, JobReader& session, CliUserInterfa
   }
   int k = inv.caseNumber;
   if (k == 0) {
-    const std::optional<int> chosen = session.ChooseCase(ui);
+    const std::optional<int> chosen = job.ChooseCase(ui);
     if (!chosen) {
       PrintError("no load case chosen");
       list.status = kExitNoResult;
@@ -48,7 +47,7 @@ CaseList CasesToReport(const Invocation& inv, JobReader& session, CliUserInterfa
     }
     k = *chosen;
   }
-  list.status = CheckCase(session, k);
+  list.status = CheckCase(job, k);
   if (list.status == kExitSuccess) list.cases.push_back(k);
   return list;
 }
@@ -63,23 +62,21 @@ int RunSupports(const Invocation& inv) {
     return kExitUsage;
   }
   CliUserInterface ui;
-  Env env = CliEnv(ui);
-  JobReader session(env);
-  if (const int status = OpenJob(session, files)) return status;
+  std::optional<api::Job> job;
+  if (const int status = OpenJob(files, job)) return status;
   if (inv.caseNumber != 0) {
-    if (const int status = CheckCase(session, inv.caseNumber)) return status;
+    if (const int status = CheckCase(*job, inv.caseNumber)) return status;
   }
-  const std::optional<std::int32_t> words = WorkAreaWords(session);
-  JobOutcome prepared = JobOutcome::kReadFailed;
+  bool noRestraints = false;
   try {
-    if (words) prepared = session.PrepareSupports(*words);
-  } catch (const std::bad_alloc&) {  // counts asking for more memory than there is: a damaged file
+    noRestraints = job->SupportNodes().empty();
+  } catch (const api::Error&) {
+    return ReportUnreadableOutput(files);
   }
-  if (prepared != JobOutcome::kResults) return ReportUnreadableOutput(files);
-  const CaseList list = CasesToReport(inv, session, ui);
+  const CaseList list = CasesToReport(inv, *job, ui);
   if (list.status != kExitSuccess) return list.status;
-  if (session.restraintEntryCount() < 1) {
-    PrintError(std::string(kNoRestraintMessage) + " (the job has no restraints)");
+  if (noRestraints) {
+    PrintError(std::string(api::kNoRestraintText) + " (the job has no restraints)");
     return kExitNoRestraint;
   }
 
@@ -89,24 +86,26 @@ int RunSupports(const Invocation& inv) {
   // cannot be written.
   int readStatus = kExitSuccess;
   const auto eachCase = [&](const auto& withSupports) {
-    std::vector<SupportLoads> supports;
     for (int k : list.cases) {
       if (readStatus != kExitSuccess || !std::cout) return;
-      if (session.SupportsOf(k, supports) != JobOutcome::kResults) {
+      std::vector<api::SupportLoads> supports;
+      try {
+        supports = job->SupportLoadsOf(k);
+      } catch (const api::Error&) {
         readStatus = ReportUnreadableOutput(files);
         return;
       }
-      withSupports(k, Windows1252ToUtf8(session.Label(k)), supports);
+      withSupports(k, Windows1252ToUtf8(job->Case(k).label), supports);
     }
   };
   const auto caseObject = [&](int k, const std::string& label) {
-    return CaseObject(k, label, k <= session.skippedCaseCount(), true);
+    return CaseObject(k, label, !job->Case(k).offered, true);
   };
   if (inv.format == Format::kJson) {
-    JobDocument document(std::cout, inv.job, files.outputFile, session.version());
-    eachCase([&](int k, const std::string& label, const std::vector<SupportLoads>& loads) {
+    JobDocument document(std::cout, inv.job, files.outputFile, job->version());
+    eachCase([&](int k, const std::string& label, const std::vector<api::SupportLoads>& loads) {
       Json rows = Json::array();
-      for (const SupportLoads& at : loads) rows.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
+      for (const api::SupportLoads& at : loads) rows.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
       Json one = caseObject(k, label);
       one["rows"] = std::move(rows);
       document.AddCase(one);
@@ -114,8 +113,8 @@ int RunSupports(const Invocation& inv) {
     document.End();
   } else {
     const RowSource rows = [&](const RowSink& emit) {
-      eachCase([&](int k, const std::string& label, const std::vector<SupportLoads>& loads) {
-        for (const SupportLoads& at : loads) emit(ComponentRow(kLoadComponents, k, at.node, at.loads, label));
+      eachCase([&](int k, const std::string& label, const std::vector<api::SupportLoads>& loads) {
+        for (const api::SupportLoads& at : loads) emit(ComponentRow(kLoadComponents, k, at.node, at.loads, label));
       });
     };
     const std::vector<std::string> columns = ComponentGrid(kLoadComponents).columns;
