@@ -114,40 +114,26 @@ struct Job::State {
     supportsPrepared = true;
   }
 
-  // The request a host makes, with the work area the job needs; the sets come back in answer.
-  JobOutcome Request(int extractMode, const int (&node)[2], int loadCase,
-                     std::array<Components, 2>& answer) {
+  // The question answered as a host's request for it is, with the work area the job needs.
+  JobOutcome Ask(int extractMode, const int (&nodes)[2], int loadCase,
+                 std::array<Components, 2>& answer) {
     const std::int64_t needed = reader.NeededWorkAreaWords();
     if (needed < 0 || needed > INT32_MAX) FailDescribed();
     const auto words = static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
-    char jobPath[kJobPathFieldWidth] = {};
-    modulePath.copy(jobPath, kJobPathFieldWidth - 1);
-    char caseLabel[kCaseLabelFieldWidth + 1] = {};
-    float resultBlock[12] = {};
-    std::unique_ptr<std::int32_t[]> workArea;
-    HostRequest q;
-    q.jobPath = jobPath;
-    q.jobPathLength = static_cast<int>(modulePath.size());
-    q.jobPathSpelling = spelledPath.c_str();
-    q.extractMode = extractMode;
-    q.node = node;
-    q.loadCase = &loadCase;
-    q.caseLabel = caseLabel;
-    q.resultBlock = resultBlock;
-    q.resultSetCount = extractMode == 2 ? 2 : 1;
-    q.workWordCount = words;
-    q.workArea = [&] {
-      workArea = std::make_unique_for_overwrite<std::int32_t[]>(static_cast<std::size_t>(words));
-      return workArea.get();
-    };
+    CaseQuestion question;
+    question.extractMode = extractMode;
+    question.nodes[0] = nodes[0];
+    question.nodes[1] = nodes[1];
+    question.loadCase = loadCase;
+    std::array<float, 12> sets{};
     JobOutcome outcome = JobOutcome::kReadFailed;
     try {
-      outcome = reader.Request(q);
+      outcome = reader.Answer(question, words, sets);
     } catch (const std::bad_alloc&) {  // counts asking for more memory than there is
       FailDescribed();
     }
     for (std::size_t set = 0; set < 2; ++set) {
-      for (std::size_t k = 0; k < 6; ++k) answer[set][k] = resultBlock[6 * set + k];
+      for (std::size_t k = 0; k < 6; ++k) answer[set][k] = sets[6 * set + k];
     }
     return outcome;
   }
@@ -159,7 +145,7 @@ Job& Job::operator=(Job&& other) noexcept = default;
 Job::~Job() = default;
 
 OutputFileLocation LocateOutputFile(const std::string& path) {
-  static_assert(kMaxJobPathLength + 1 == kJobPathFieldWidth);
+  static_assert(kMaxJobPathLength + 1 == kJobPathFieldWidth);  // the module's path buffers
   if (path.empty() || path.size() > kMaxJobPathLength || path.find('\0') != std::string::npos) {
     throw Error(Cause::kMissing, path, 0,
                 "not a job path of 1 to " + std::to_string(kMaxJobPathLength) + " characters");
@@ -251,7 +237,7 @@ Components Job::LoadsAt(std::int32_t node, int loadCase) const {
   state_->CaseWithResults(loadCase);
   std::array<Components, 2> answer{};
   const int nodes[2] = {node, 0};
-  switch (state_->Request(1, nodes, loadCase, answer)) {
+  switch (state_->Ask(1, nodes, loadCase, answer)) {
     case JobOutcome::kResults:
       return answer[0];
     case JobOutcome::kNoRestraint:
@@ -268,7 +254,7 @@ std::array<Components, 2> Job::DisplacementsAt(std::int32_t nodeA, std::int32_t 
   state_->CaseWithResults(loadCase);
   std::array<Components, 2> answer{};
   const int nodes[2] = {nodeA, nodeB};
-  if (state_->Request(2, nodes, loadCase, answer) != JobOutcome::kResults) state_->FailDescribed();
+  if (state_->Ask(2, nodes, loadCase, answer) != JobOutcome::kResults) state_->FailDescribed();
   return answer;
 }
 

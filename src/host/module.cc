@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/ascii_case.h"
+#include "extract/extraction_driver.h"
 #include "platform/paths.h"
 #include "settings/talvor_registry.h"
 
@@ -133,22 +134,17 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
   // word gives no words, and the room test then ends the request.
   const std::unique_ptr<std::int32_t[]> workArea = std::make_unique_for_overwrite<std::int32_t[]>(
       static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
-  HostRequest request;
-  request.jobPath = local;
-  request.jobPathLength = length;
-  request.jobPathSpelling = spelling.c_str();
-  request.extractMode = *extractMode;
-  request.node = node;
-  request.loadCase = loadCase;
-  request.caseLabel = caseLabel;
-  request.resultBlock = resultBlock.data();
-  request.resultSetCount = resultSetCount;
-  request.workWordCount = workWordCount;
-  request.workArea = [&workArea] { return workArea.get(); };
-
   *status = 1;
   env_.archive->Expand(local);
-  const JobOutcome outcome = reader_.Request(request);
+  // The driver on the host's buffers: it writes the label, the chosen case and the blanked path
+  // where GetLoads writes them. The output file is looked for under the path as spelled.
+  int driverStatus = 1;
+  int caseRequestFlag = 0;
+  const int mode = *extractMode;
+  RunExtraction(reader_.state(), env_, [&workArea] { return workArea.get(); }, workWordCount, local,
+                kJobPathFieldWidth, length, node, resultBlock.data(), driverStatus, caseRequestFlag,
+                mode, resultSetCount, *loadCase, caseLabel, kCaseLabelFieldWidth, spelling.c_str());
+  const JobOutcome outcome = reader_.OutcomeOf(driverStatus, caseRequestFlag);
   env_.archive->Pack(local);
 
   switch (outcome) {

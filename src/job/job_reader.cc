@@ -50,13 +50,7 @@ OpenedResults OpenResults(RecordRuntime& runtime, const ControlData& c, const ch
 JobReader::JobReader(Env& env) : env_(env), state_(std::make_unique<ModuleState>()) {}
 JobReader::~JobReader() = default;
 
-JobOutcome JobReader::Request(const HostRequest& q) {
-  int status = 1;
-  int caseRequestFlag = 0;
-  const int extractMode = q.extractMode;
-  RunExtraction(*state_, env_, q.workArea, q.workWordCount, q.jobPath, kJobPathWidth,
-                q.jobPathLength, q.node, q.resultBlock, status, caseRequestFlag, extractMode,
-                q.resultSetCount, *q.loadCase, q.caseLabel, kCaseLabelWidth, q.jobPathSpelling);
+JobOutcome JobReader::OutcomeOf(int status, int caseRequestFlag) const {
   const DriverState& d = state_->driver;
   if (status == 0) return caseRequestFlag == -1 ? JobOutcome::kCancelled : JobOutcome::kResults;
   // Status 2 comes from the node once the results were read, and before that from the room test.
@@ -70,26 +64,40 @@ JobOutcome JobReader::Request(const HostRequest& q) {
   return JobOutcome::kNoOutput;
 }
 
-void JobReader::ReadWholeJob(std::int32_t workWordCount,
-                             const std::function<std::int32_t*()>& workArea) {
+JobOutcome JobReader::Drive(int extractMode, const int* nodes, int loadCase, float* sets,
+                            std::int32_t workWordCount,
+                            const std::function<std::int32_t*()>& workArea) {
   char jobPath[kJobPathWidth] = {};
   modulePath_.copy(jobPath, kJobPathWidth - 1);
-  int node[2] = {0, 0};
-  float resultBlock[12] = {};
-  int loadCase = 1;  // any case: the driver takes it without the dialog
+  const int length = static_cast<int>(std::min<std::size_t>(modulePath_.size(), kJobPathWidth - 1));
   char caseLabel[kCaseLabelWidth + 1] = {};
-  HostRequest q;
-  q.jobPath = jobPath;
-  q.jobPathLength = static_cast<int>(std::min<std::size_t>(modulePath_.size(), kJobPathWidth - 1));
-  q.jobPathSpelling = spelling_.c_str();
-  q.extractMode = kAssembleNothing;
-  q.node = node;
-  q.loadCase = &loadCase;
-  q.caseLabel = caseLabel;
-  q.resultBlock = resultBlock;
-  q.workWordCount = workWordCount;
-  q.workArea = workArea;
-  Request(q);
+  int status = 1;
+  int caseRequestFlag = 0;
+  const int resultSetCount = extractMode == 2 ? 2 : 1;
+  RunExtraction(*state_, env_, workArea, workWordCount, jobPath, kJobPathWidth, length, nodes, sets,
+                status, caseRequestFlag, extractMode, resultSetCount, loadCase, caseLabel,
+                kCaseLabelWidth, spelling_.c_str());
+  return OutcomeOf(status, caseRequestFlag);
+}
+
+JobOutcome JobReader::Answer(const CaseQuestion& question, std::int32_t workWordCount,
+                             std::array<float, 12>& sets) {
+  sets.fill(0.0f);
+  std::unique_ptr<std::int32_t[]> workArea;
+  return Drive(question.extractMode, question.nodes, question.loadCase, sets.data(), workWordCount,
+               [&] {
+                 workArea = std::make_unique_for_overwrite<std::int32_t[]>(
+                     static_cast<std::size_t>(std::max<std::int32_t>(workWordCount, 0)));
+                 return workArea.get();
+               });
+}
+
+void JobReader::ReadWholeJob(std::int32_t workWordCount,
+                             const std::function<std::int32_t*()>& workArea) {
+  const int nodes[2] = {0, 0};
+  float sets[12] = {};
+  // Any case: the driver takes it without the dialog.
+  Drive(kAssembleNothing, nodes, 1, sets, workWordCount, workArea);
 }
 
 JobOutcome JobReader::Open(const std::string& modulePath, const std::string& spelling) {

@@ -36,26 +36,13 @@ enum class JobOutcome {
   kCancelled,         // the user left the selection without choosing a case
 };
 
-// What a host passes to one request, in its own buffers: the job path (a field of
-// kJobPathFieldWidth characters holding the path and a NUL; its last three characters come back
-// blanked), the nodes, the case (0: the user chooses; the chosen case comes back) and a field of
-// 150 characters for the case's label.
-struct HostRequest {
-  char* jobPath = nullptr;
-  int jobPathLength = 0;
-  // The job path as it was spelled before it was upper-cased; the output file is looked for
-  // under that spelling. nullptr: as jobPath has it.
-  const char* jobPathSpelling = nullptr;
-  int extractMode = 1;        // 1 loads at node[0]; 2 displacements of node[0] and node[1]
-  const int* node = nullptr;
-  int* loadCase = nullptr;
-  char* caseLabel = nullptr;
-  float* resultBlock = nullptr;  // resultSetCount sets of six reals
-  int resultSetCount = 1;
-  std::int32_t workWordCount = 0;
-  // The work area of workWordCount words, asked for only when the request reads the whole
-  // results block. May throw std::bad_alloc.
-  std::function<std::int32_t*()> workArea;
+// A question asked of the job Open named: the loads at nodes[0] (extractMode 1) or the
+// displacements of nodes[0] and nodes[1] (extractMode 2) in loadCase (1..1150, as a host names
+// it), as a host's request for them answers.
+struct CaseQuestion {
+  int extractMode = 1;
+  int nodes[2] = {0, 0};
+  int loadCase = 1;
 };
 
 constexpr int kJobPathFieldWidth = 256;
@@ -75,8 +62,15 @@ class JobReader {
   JobReader(const JobReader&) = delete;
   JobReader& operator=(const JobReader&) = delete;
 
-  // One request, with everything the host observes written where GetLoads writes it.
-  JobOutcome Request(const HostRequest& request);
+  // What the driver's run on this reader's state ended with, from the status and the
+  // cancelled-selection flag it left: for a host that runs the driver on its own buffers.
+  JobOutcome OutcomeOf(int status, int caseRequestFlag) const;
+
+  // The question answered as a request for it is, on the job Open named, with a work area of
+  // workWordCount words (allocated only when the whole results are read; may throw
+  // std::bad_alloc). sets receives the result sets (six components each).
+  JobOutcome Answer(const CaseQuestion& question, std::int32_t workWordCount,
+                    std::array<float, 12>& sets);
 
   // Opens the job whose output file the upper-cased "._P" path names (spelling: that path as
   // given): the control data, the tables and every case's label; the results are not read.
@@ -126,7 +120,10 @@ class JobReader {
   std::int32_t Ordinal(int k);
   // The node list, or the restraint node list, read quietly where the file keeps it.
   std::optional<std::vector<std::int32_t>> SectionOneList(bool restraintNodes);
-  // The request's steps for the job Open named, reading everything and assembling nothing.
+  // The request's steps for the job Open named, on buffers of the reader's own.
+  JobOutcome Drive(int extractMode, const int* nodes, int loadCase, float* sets,
+                   std::int32_t workWordCount, const std::function<std::int32_t*()>& workArea);
+  // Those steps reading everything and assembling nothing.
   void ReadWholeJob(std::int32_t workWordCount, const std::function<std::int32_t*()>& workArea);
 
   Env& env_;
