@@ -1,4 +1,5 @@
-// Whole requests through Module::GetLoads on the jobs a host meets, each beside a plain
+// Whole requests through the exported GetLoads, and the same answers through the job library,
+// on the jobs a host meets, each beside a plain
 // sequential read of the same output file (1 MiB reads, from the page cache) measured in the same
 // run: the figure every request is judged against. docs/PERFORMANCE.md keeps the results.
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "VirU4Deduz/Job.h"
 #include "one_request.h"
 #include "writer/output_writer.h"
 
@@ -93,13 +95,11 @@ void BM_Request(benchmark::State& state) {
   const JobOnDisk& job = Job(static_cast<int>(state.range(0)));
   const int mode = static_cast<int>(state.range(1));
   job.UseItsSettings();
-  ScriptedUserInterface ui;
-  Env env = DefaultEnv();
-  env.ui = &ui;
-  Module module(env);
+  BenchUserInterface ui;
+  const InstalledUserInterface installed(ui);
   const JobShape& shape = job.shape();
   for (auto _ : state) {
-    if (!RunOneRequest(state, module, ui, job.JobPath(), mode, (5 * 7919) % shape.nodes + 1, 7,
+    if (!RunOneRequest(state, ui, job.JobPath(), mode, (5 * 7919) % shape.nodes + 1, 7,
                        shape.cases)) {
       return;
     }
@@ -107,6 +107,25 @@ void BM_Request(benchmark::State& state) {
   state.counters["file_MB"] = static_cast<double>(job.bytes()) / 1e6;
 }
 BENCHMARK(BM_Request)
+    ->Args({0, 1})->Args({0, 2})->Args({1, 1})->Args({2, 1})->Args({3, 1})->Args({4, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The job library's answer to the same question: the job opened once, then the loads at the
+// node (or the displacements) of the last stored case each time.
+void BM_JobLibrary(benchmark::State& state) {
+  const JobOnDisk& job = Job(static_cast<int>(state.range(0)));
+  const int mode = static_cast<int>(state.range(1));
+  const JobShape& shape = job.shape();
+  const api::Job opened = api::Job::Open(job.JobPath());
+  for (auto _ : state) {
+    if (mode == 1) {
+      benchmark::DoNotOptimize(opened.LoadsAt((5 * 7919) % shape.nodes + 1, shape.cases));
+    } else {
+      benchmark::DoNotOptimize(opened.DisplacementsAt((5 * 7919) % shape.nodes + 1, 7, shape.cases));
+    }
+  }
+}
+BENCHMARK(BM_JobLibrary)
     ->Args({0, 1})->Args({0, 2})->Args({1, 1})->Args({2, 1})->Args({3, 1})->Args({4, 1})
     ->Unit(benchmark::kMillisecond);
 

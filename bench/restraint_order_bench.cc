@@ -70,12 +70,10 @@ void BM_LoadsAtNodeDescendingEntries(benchmark::State& state) {
   const int entries = static_cast<int>(state.range(0));
   const DescendingJobOnDisk& job = Job(entries);
   job.UseItsSettings();
-  ScriptedUserInterface ui;
-  Env env = DefaultEnv();
-  env.ui = &ui;
-  Module module(env);
+  BenchUserInterface ui;
+  const InstalledUserInterface installed(ui);
   for (auto _ : state) {
-    if (!RunOneRequest(state, module, ui, job.JobPath(), 1, entries / 2, 0, 1)) return;
+    if (!RunOneRequest(state, ui, job.JobPath(), 1, entries / 2, 0, 1)) return;
   }
 }
 BENCHMARK(BM_LoadsAtNodeDescendingEntries)->Arg(10000)->Arg(140000)->Unit(benchmark::kMillisecond);
