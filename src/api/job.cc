@@ -97,13 +97,26 @@ struct Job::State {
     return c;
   }
 
+  // The work area a question reads the whole results in: as many words as the job needs, and no
+  // more than the file can fill (each word of it takes at least a byte of the file, and the
+  // tables' room is small beside a mebibyte), so that counts that lie are described, not given
+  // the memory.
+  std::int32_t WorkWords() const {
+    constexpr std::int64_t kSlackWords = 1 << 20;
+    const std::int64_t needed = reader.NeededWorkAreaWords();
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(outputFile, error);
+    const std::int64_t fillable =
+        (error ? 0 : static_cast<std::int64_t>(std::min<std::uintmax_t>(bytes, INT32_MAX))) + kSlackWords;
+    if (needed < 0 || needed > INT32_MAX || needed > fillable) FailDescribed();
+    return static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
+  }
+
   // Ready to walk the supports: the restraint node list read where it lies, or the results read
   // whole when the file does not hold every record of them (then a failure is described).
   void PrepareSupports() {
     if (supportsPrepared) return;
-    const std::int64_t needed = reader.NeededWorkAreaWords();
-    if (needed < 0 || needed > INT32_MAX) FailDescribed();
-    const auto words = static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
+    const std::int32_t words = WorkWords();
     JobOutcome prepared = JobOutcome::kReadFailed;
     try {
       prepared = reader.PrepareSupports(words);
@@ -117,9 +130,7 @@ struct Job::State {
   // The question answered as a host's request for it is, with the work area the job needs.
   JobOutcome Ask(int extractMode, const int (&nodes)[2], int loadCase,
                  std::array<Components, 2>& answer) {
-    const std::int64_t needed = reader.NeededWorkAreaWords();
-    if (needed < 0 || needed > INT32_MAX) FailDescribed();
-    const auto words = static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
+    const std::int32_t words = WorkWords();
     CaseQuestion question;
     question.extractMode = extractMode;
     question.nodes[0] = nodes[0];
