@@ -123,7 +123,8 @@ std::string LabelInputOf(const std::string& file, std::uint8_t flags) {
   Env env{&layers.ui, &layers.files, &layers.settings, &layers.archive, &layers.records};
   layers.records.AddFile("OUT._P", file);
   RecordIo io;
-  RecordReaders readers(env, io);
+  IgnoredFailures ignored;
+  RecordReaders readers(env, io, ignored);
   auto out = std::make_unique<OutputData>();
   std::int32_t status = 0;
   char name[256];

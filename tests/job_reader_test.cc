@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "extract/assembly.h"
+#include "host/host_stops.h"
 #include "outfile/record_readers.h"
 #include "platform/posix_record_runtime.h"
 #include "testing/record_by_record_runtime.h"

@@ -8,7 +8,8 @@
 #include <functional>
 
 #include "common/fixed_text.h"
-#include "outfile/fatal_stop.h"
+#include "host/fatal_stop.h"
+#include "host/host_stops.h"
 #include "outfile/legacy_layouts.h"
 #include "outfile/results_block.h"
 #include "testing/test_support.h"
@@ -53,7 +54,8 @@ TEST_P(OutputFileTest, EveryVersionReadsBackIntoTheSameTablesAndRegions) {
   const WorkAreaRegions& g = m.module.state().driver.regions;
   std::vector<std::int32_t> area(static_cast<std::size_t>(g.displacements - 1 + 6 * 70 * 3), -1);
   RecordIo io;
-  RecordReaders readers(m.module.env(), io);
+  IgnoredFailures ignored;
+  RecordReaders readers(m.module.env(), io, ignored);
   m.records.Open(kOutputUnit, "/J/RICH._P");
   ReadCaseBlocks(readers, out.control.caseBlockCount(), area, kOutputUnit, out.control.caseBlockRecord());
   ReadResultsBlock(readers, area, {v, 70, 6, 2, 3, out.control.resultStartRecord()}, kOutputUnit, g);
@@ -128,7 +130,8 @@ TEST(RecordFormatsTest, PackedRealsAndTheReadErrorMessage) {
             std::tuple("Error    -1 reading in QREAD4 on REC= *****", "Error ***** reading in QREAD4 on REC= 99999"));
 }
 
-// Two records whose word k (0-based over the whole file) holds k; every failure is logged.
+// Two records whose word k (0-based over the whole file) holds k; every failure is logged, and
+// shown and stopped as a host does.
 class RecordReadersTest : public ::testing::Test, public ReadReporter {
  protected:
   void SetUp() override {
@@ -136,12 +139,15 @@ class RecordReadersTest : public ::testing::Test, public ReadReporter {
     for (int k = 0; k < 2 * 64; ++k) std::memcpy(&bytes[static_cast<std::size_t>(k) * 4], &k, 4);
     m_.AddFile("OUT._P", bytes);
     m_.records.Open(kOutputUnit, "OUT._P");
-    readers_.SetReporter(this);
   }
-  void Report(const ReadFailure& failure) override { failures_.push_back(failure); }
+  void Report(const ReadFailure& failure) override {
+    failures_.push_back(failure);
+    host_.Report(failure);
+  }
   ScriptedModule m_;
   RecordIo io_;
-  RecordReaders readers_{m_.module.env(), io_};
+  HostStops host_{m_.module.env()};
+  RecordReaders readers_{m_.module.env(), io_, *this};
   std::vector<ReadFailure> failures_;
 };
 

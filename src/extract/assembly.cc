@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numeric>
 
-#include "outfile/fatal_stop.h"
 #include "outfile/version_layout.h"
 
 namespace viru4deduz {
@@ -66,13 +65,13 @@ class PositionCounts {
 
 }  // namespace
 
-void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
+void CountStoredCases(ReadReporter& stops, const Table<std::int32_t, 1000>& caseStarts,
                       std::int32_t selectedCase, std::int32_t& caseResultOrdinal,
                       const Table<std::int32_t, 1000>& legacyFullListStart,
                       std::int32_t fileVersion) {
   if (!CountStoredCasesQuietly(caseStarts, selectedCase, caseResultOrdinal, legacyFullListStart,
                                fileVersion)) {
-    STOPQ2(env, kStopCaseCount);
+    stops.Report({kStopCaseCount, 0, 0, "the count of stored cases passed case 1000"});
   }
 }
 

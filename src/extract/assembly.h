@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/table.h"
-#include "platform/env.h"
+#include "outfile/record_readers.h"
 
 namespace viru4deduz {
 
@@ -17,9 +17,9 @@ constexpr float kDegreesPerRadian = 57.29578f;
 
 // The position of selectedCase among the load cases whose results the file stores. In files
 // with a legacy block only the cases that legacyFullListStart marks are stored; in the others,
-// every defined case. A count that passes case 1000 without meeting selectedCase stops with code 194
-// and returns the count reached.
-void CountStoredCases(Env& env, const Table<std::int32_t, 1000>& caseStarts,
+// every defined case. A count that passes case 1000 without meeting selectedCase tells stops of it
+// (stop code 194) and returns the count reached.
+void CountStoredCases(ReadReporter& stops, const Table<std::int32_t, 1000>& caseStarts,
                       std::int32_t selectedCase, std::int32_t& caseResultOrdinal,
                       const Table<std::int32_t, 1000>& legacyFullListStart,
                       std::int32_t fileVersion);

@@ -236,7 +236,7 @@ bool RequestFitsWorkArea(const ControlData& c, std::int32_t workWordCount) {
   return regions.end - 1 <= std::max(workWordCount, 0);
 }
 
-void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
+void RunExtraction(ModuleState& m, Env& env, ReadReporter& stops, const WorkAreaSource& workArea,
                    const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
                    int jobPathLength, const int* node, float* resultBlock, int& status,
                    int& caseRequestFlag, const int& extractMode, const int& resultSetCount,
@@ -244,7 +244,7 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
                    const char* jobPathSpelling) {
   DriverState& d = m.driver;
   const ControlData& c = m.output.control;
-  RecordReaders readers(env, m.io);
+  RecordReaders readers(env, m.io, stops);
 
   // Reset. The read error flag starts clear too: one damaged file must not fail every later
   // request of the loaded module.
@@ -353,7 +353,7 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
         env.records->StillAsOpened(d.outputUnit)) {
       d.stage = DriverStage::kResultsRead;
       // The count again, for the stop it leaves where the full read would leave it.
-      CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
+      CountStoredCases(stops, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                        m.output.legacy.fullListStart, c.fileVersion());
       if (!sliceExists) {
         status = 1;
@@ -381,7 +381,7 @@ void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
   // before it), and a case past 1000 the slice of the last stored case, after the stop the count
   // leaves. The count is made whether or not the results could be read: its stop is the last one
   // a request leaves in the chain file.
-  CountStoredCases(env, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
+  CountStoredCases(stops, d.caseStarts, d.selectedCase, d.caseResultOrdinal,
                    m.output.legacy.fullListStart, c.fileVersion());
   // Results that could not be read are no results (the reader has reported the error).
   if (m.io.ioErrorFlag & 1) {

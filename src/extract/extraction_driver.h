@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "extract/module_state.h"
+#include "outfile/record_readers.h"
 #include "platform/env.h"
 
 namespace viru4deduz {
@@ -19,8 +20,10 @@ using WorkAreaSource = std::function<std::int32_t*()>;
 // area too small, 0 success (with caseRequestFlag -1 when the user cancelled the selection).
 // resultBlock holds resultSetCount sets of six reals. jobPathSpelling, when given, is the job
 // path as it was spelled before it was upper-cased: the output file is looked for under that
-// spelling, so that of two files whose names differ only in case the one named is read.
-void RunExtraction(ModuleState& m, Env& env, const WorkAreaSource& workArea,
+// spelling, so that of two files whose names differ only in case the one named is read. stops
+// hears of every unrecoverable read error and of a count of stored cases past case 1000, when it
+// happens (a host shows and leaves what the fatal stop does; see host/host_stops.h).
+void RunExtraction(ModuleState& m, Env& env, ReadReporter& stops, const WorkAreaSource& workArea,
                    const std::int32_t& workWordCount, char* jobPath, int jobPathWidth,
                    int jobPathLength, const int* node, float* resultBlock, int& status,
                    int& caseRequestFlag, const int& extractMode, const int& resultSetCount,

@@ -7,6 +7,7 @@
 
 #include "common/ascii_case.h"
 #include "extract/extraction_driver.h"
+#include "host/host_stops.h"
 #include "platform/paths.h"
 #include "settings/talvor_registry.h"
 
@@ -141,7 +142,8 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
   int driverStatus = 1;
   int caseRequestFlag = 0;
   const int mode = *extractMode;
-  RunExtraction(reader_.state(), env_, [&workArea] { return workArea.get(); }, workWordCount, local,
+  HostStops stops(env_);
+  RunExtraction(reader_.state(), env_, stops, [&workArea] { return workArea.get(); }, workWordCount, local,
                 kJobPathFieldWidth, length, node, resultBlock.data(), driverStatus, caseRequestFlag,
                 mode, resultSetCount, *loadCase, caseLabel, kCaseLabelFieldWidth, spelling.c_str());
   const JobOutcome outcome = reader_.OutcomeOf(driverStatus, caseRequestFlag);

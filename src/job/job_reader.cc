@@ -74,7 +74,7 @@ JobOutcome JobReader::Drive(int extractMode, const int* nodes, int loadCase, flo
   int status = 1;
   int caseRequestFlag = 0;
   const int resultSetCount = extractMode == 2 ? 2 : 1;
-  RunExtraction(*state_, env_, workArea, workWordCount, jobPath, kJobPathWidth, length, nodes, sets,
+  RunExtraction(*state_, env_, stops_, workArea, workWordCount, jobPath, kJobPathWidth, length, nodes, sets,
                 status, caseRequestFlag, extractMode, resultSetCount, loadCase, caseLabel,
                 kCaseLabelWidth, spelling_.c_str());
   return OutcomeOf(status, caseRequestFlag);
@@ -131,7 +131,7 @@ std::string JobReader::Label(int k) const {
 
 std::int32_t JobReader::Ordinal(int k) {
   std::int32_t ordinal = 0;
-  CountStoredCases(env_, state_->driver.caseStarts, k, ordinal, state_->output.legacy.fullListStart,
+  CountStoredCases(stops_, state_->driver.caseStarts, k, ordinal, state_->output.legacy.fullListStart,
                    version());
   return ordinal;
 }

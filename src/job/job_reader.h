@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "outfile/record_readers.h"
 #include "platform/env.h"
 
 namespace viru4deduz {
@@ -127,6 +128,9 @@ class JobReader {
   void ReadWholeJob(std::int32_t workWordCount, const std::function<std::int32_t*()>& workArea);
 
   Env& env_;
+  // The reader answers with values: a failure shows in the outcome, and what the fatal stop would
+  // record is not kept.
+  IgnoredFailures stops_;
   std::unique_ptr<ModuleState> state_;
   std::string modulePath_;  // as Open was given it
   std::string spelling_;

@@ -192,9 +192,8 @@ void CheckCaseLists(OutputFileReport& report, const OutputData& out) {
 void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
   QuietEnv quiet;
   auto state = std::make_unique<ModuleState>();
-  RecordReaders readers(quiet.env, state->io);
   FailureList failures(report.problems);
-  readers.SetReporter(&failures);
+  RecordReaders readers(quiet.env, state->io, failures);
   char name[kJobPathWidth];
   SetField(name, kJobPathWidth, outputName);
 

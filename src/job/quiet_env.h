@@ -1,8 +1,8 @@
-// Platform layers under which the module's readers can go through a damaged file without a word
-// to the user and without leaving anything behind: messages are collected, the chain file of the
-// fatal stop is not written, the settings read as empty and keep nothing, and a dialog is
-// answered "cancel". inspect reports what went wrong
-// itself, through a read reporter.
+// The platform layers of a reader that answers with values (the job reader of the job library,
+// inspect): the POSIX files read through a record runtime of the reader's own, so that distinct
+// readers share no state. The readers report their failures to a read reporter, never to these
+// layers; what is left of a host's services is inert: a message is kept, a dialog answered
+// "cancel", a file created for writing keeps nothing, and the settings read as empty.
 #ifndef VIRU4DEDUZ_JOB_QUIET_ENV_H_
 #define VIRU4DEDUZ_JOB_QUIET_ENV_H_
 

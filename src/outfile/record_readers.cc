@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
-#include "outfile/fatal_stop.h"
 
 namespace viru4deduz {
 namespace {
-
-// An integer right-justified in 5 columns, or five asterisks when it needs more.
-std::string FormatI5(std::int32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%5d", value);
-  return std::strlen(text) > 5 ? std::string("*****") : std::string(text);
-}
 
 // The destination must hold count items; a larger count is a corrupt request, not a read.
 bool Fits(std::size_t capacity, int count) {
@@ -28,10 +19,6 @@ constexpr char kCursorOutOfRange[] = "stream position out of range";
 constexpr char kCountTooLarge[] = "count larger than its table";
 
 }  // namespace
-
-std::string Qread4Message(std::int32_t status, std::int32_t record) {
-  return "Error " + FormatI5(status) + " reading in QREAD4 on REC= " + FormatI5(record);
-}
 
 float UnpackReal3(const unsigned char bytes[3]) {
   const std::uint32_t w = bytes[1] | (static_cast<std::uint32_t>(bytes[2]) << 8);
@@ -95,17 +82,14 @@ int RecordReaders::CopyStream(int unit, StreamCursor& cursor, unsigned char* des
 }
 
 void RecordReaders::Fail(const ReadFailure& failure, bool setFlag) {
-  if (reporter_ != nullptr) reporter_->Report(failure);
-  STOPQ2(env_, failure.stopCode);
+  reporter_.Report(failure);
   if (setFlag) io_.ioErrorFlag = -1;
 }
 
 void RecordReaders::QREAD4(std::span<std::int32_t> dest, int unit, int count,
                            StreamCursor& cursor, int /*stopArg*/) {
   auto report = [&](int status, const char* reason) {
-    const std::string text = Qread4Message(io_.ioStatus, cursor.record);
-    env_.ui->ShowMessage(text.c_str(), "ERROR", kMessageBoxOk);
-    Fail({kStopWordRead, status, cursor.record, reason}, true);
+    Fail({kStopWordRead, status, cursor.record, reason, io_.ioStatus}, true);
   };
   // A position out of range is reported before the count is looked at.
   if (cursor.position > kWordStreamUsedUp || cursor.position < 1) {

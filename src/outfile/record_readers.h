@@ -5,9 +5,10 @@
 // Each reader takes items through a cursor (the record last read into the buffer and a position
 // inside it) and reads the next record lazily, only when a further item is asked for.
 //
-// An unrecoverable read error is reported where it happens: QREAD4 shows its own message, every
-// reader calls the fatal stop with its stop code, and all but the text reader set ioErrorFlag.
-// Control always comes back to the caller, which tests bit 0 of ioErrorFlag after each call.
+// An unrecoverable read error is reported where it happens, to the readers' ReadReporter, with the
+// reader's stop code: a host's reporter shows QREAD4's message and makes the fatal stop, the job
+// library's keeps it. All but the text reader set ioErrorFlag. Control always comes back to the
+// caller, which tests bit 0 of ioErrorFlag after each call.
 // A cursor out of range or a count larger than the destination is reported the same way; no
 // reader ever reads or writes outside its buffers.
 #ifndef VIRU4DEDUZ_OUTFILE_RECORD_READERS_H_
@@ -49,22 +50,20 @@ struct StreamCursor {
   std::int32_t position = 0;  // the position inside the buffer (meaning per reader)
 };
 
-// The text QREAD4 shows: "Error ", status in 5 columns, " reading in QREAD4 on REC= ", record
-// in 5 columns (five asterisks for a number that needs more).
-std::string Qread4Message(std::int32_t status, std::int32_t record);
-
 // Converts the 3-byte packed real of older files into an IEEE single.
 float UnpackReal3(const unsigned char bytes[3]);
 
-// What a reader could not read, for a caller that wants to know more than the flag says (a tool
-// that explains what is wrong with a damaged file).
+// An unrecoverable error of a request's reads: a record that could not be read, a cursor out of
+// range, or the count of stored cases passing case 1000 (stop code 194, no record).
 struct ReadFailure {
-  int stopCode;          // the reader's stop code
-  int status;            // the transfer's status; 0 when no transfer was made
-  std::int32_t record;   // the record that failed, or the cursor's record
-  const char* reason;    // "record could not be read", "cursor out of range", ...
+  int stopCode;              // the reader's stop code
+  int status;                // the transfer's status; 0 when no transfer was made
+  std::int32_t record;       // the record that failed, or the cursor's record
+  const char* reason;        // "record could not be read", "cursor out of range", ...
+  std::int32_t ioStatus = 0; // the status of QREAD4's last transfer, which its message shows
 };
 
+// Who hears of each unrecoverable error, at the moment it happens and before the reader returns.
 class ReadReporter {
  public:
   virtual void Report(const ReadFailure& failure) = 0;
@@ -73,12 +72,17 @@ class ReadReporter {
   ~ReadReporter() = default;
 };
 
+// A reporter that keeps nothing, for reads whose failures only the error flag need tell.
+class IgnoredFailures final : public ReadReporter {
+ public:
+  void Report(const ReadFailure&) override {}
+};
+
 class RecordReaders {
  public:
-  RecordReaders(Env& env, RecordIo& io) : env_(env), io_(io) {}
-
-  // Every failure is also reported here (not owned; nullptr for none).
-  void SetReporter(ReadReporter* reporter) { reporter_ = reporter; }
+  // reporter hears of every failure (not owned).
+  RecordReaders(Env& env, RecordIo& io, ReadReporter& reporter)
+      : env_(env), io_(io), reporter_(reporter) {}
 
   // count 4-byte words, bit for bit, into dest[0..count).
   void QREAD4(std::span<std::int32_t> dest, int unit, int count, StreamCursor& cursor,
@@ -120,7 +124,7 @@ class RecordReaders {
 
   Env& env_;
   RecordIo& io_;
-  ReadReporter* reporter_ = nullptr;
+  ReadReporter& reporter_;
 };
 
 }  // namespace viru4deduz

@@ -1,4 +1,4 @@
-#include "outfile/fatal_stop.h"
+#include "host/fatal_stop.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The fatal stop: after an unrecoverable error, leave a one-line chain file in the current
 // directory that names the product's error program and the stop code, then return to the caller.
-#ifndef VIRU4DEDUZ_OUTFILE_FATAL_STOP_H_
-#define VIRU4DEDUZ_OUTFILE_FATAL_STOP_H_
+#ifndef VIRU4DEDUZ_HOST_FATAL_STOP_H_
+#define VIRU4DEDUZ_HOST_FATAL_STOP_H_
 
 #include <string>
 
@@ -21,4 +21,4 @@ void STOPQ2(Env& env, int stopCode);
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_OUTFILE_FATAL_STOP_H_
+#endif  // VIRU4DEDUZ_HOST_FATAL_STOP_H_
