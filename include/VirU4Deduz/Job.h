@@ -8,7 +8,8 @@
 //
 // A Job holds what it read of the file's control data and tables; each question reads what it
 // needs of the results from the file again. Distinct Job objects may be used from distinct
-// threads at once; one Job is for one thread at a time.
+// threads at once; one Job is for one thread at a time. A Job moved from may only be destroyed
+// or assigned to.
 #ifndef VIRU4DEDUZ_JOB_H_
 #define VIRU4DEDUZ_JOB_H_
 

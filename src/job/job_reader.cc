@@ -7,10 +7,8 @@
 #include "extract/assembly.h"
 #include "extract/extraction_driver.h"
 #include "extract/module_state.h"
-#include "job/quiet_env.h"
 #include "outfile/file_layout.h"
 #include "outfile/version_layout.h"
-#include "settings/talvor_registry.h"
 
 namespace viru4deduz {
 namespace {
@@ -266,18 +264,6 @@ std::optional<std::vector<std::int32_t>> JobReader::PreparedNodeList() const {
   const WorkAreaRegions& g = state_->driver.regions;
   const std::int32_t* first = wholeResults_.get() + (g.nodeList - 1);
   return std::vector<std::int32_t>(first, first + (g.restraintNodes - g.nodeList));
-}
-
-Env ReadOnlyEnv(UserInterface& ui) {
-  static QuietEnv layers;
-  Env env = layers.env;
-  env.ui = &ui;
-  return env;
-}
-
-std::int32_t WorkAreaWordsFromSettings(Env& env) {
-  CTalvorRegistry registry(*env.settings, *env.ui);
-  return registry.GetWorkAreaSize() / 4;
 }
 
 }  // namespace viru4deduz

@@ -1,15 +1,12 @@
-// The one way into a job's output file, for every caller: the exported GetLoads, the command-line
-// host, the fuzz targets and the benchmarks.
+// The one way into a job's output file: GetLoads runs the driver on the reader's module-wide state
+// with the host's buffers, and the job library asks it questions of values.
 //
 // A request is the module's sequence of steps (find the output file, read its control data and
 // tables, label the cases, take the case, test the room, read what decides the answer) run on the
 // reader's own module-wide state; what happened comes back as one JobOutcome, which GetLoads turns
-// into its statuses and messages and the command-line host into its exit statuses. Beside the
+// into its statuses and messages and the job library into its values and errors. Beside the
 // request, a job can be opened to list its cases, and the loads at every support of a case walked
 // one case at a time, reading only that case's loads.
-//
-// This header and the platform layers' interfaces are what the tools see of the module's code:
-// it names no type of the readers or of the driver.
 #ifndef VIRU4DEDUZ_JOB_JOB_READER_H_
 #define VIRU4DEDUZ_JOB_JOB_READER_H_
 
@@ -138,15 +135,6 @@ class JobReader {
   std::unique_ptr<std::int32_t[]> wholeResults_;  // only when the results were read whole
   std::size_t wholeResultsWords_ = 0;
 };
-
-// The platform layers of a caller that must leave nothing behind: the POSIX files and record
-// runtime for reading, a file system that keeps nothing written (so no chain file), settings that
-// read as empty and keep nothing, and ui for the messages and the selection dialog.
-Env ReadOnlyEnv(UserInterface& ui);
-
-// The "XMS Memory Allocated" setting in words, as a request sizes its work area (written with its
-// default when empty, as a request writes it).
-std::int32_t WorkAreaWordsFromSettings(Env& env);
 
 }  // namespace viru4deduz
 
