@@ -66,6 +66,7 @@ struct Job::State {
   std::string spelledPath;  // the "._p" path as the caller spelled it
   std::string modulePath;   // upper-cased, as a request works on it
   std::string outputFile;   // where the file lies
+  std::int64_t fileBytes = 0;  // its size when opened, which bounds the work area
   QuietEnv layers;          // this job's own: distinct jobs share no platform state
   JobReader reader{layers.env};
   std::vector<LoadCase> cases;
@@ -83,13 +84,17 @@ struct Job::State {
     throw Error(Cause::kDamaged, outputFile, report.failedRecord, first);
   }
 
-  const LoadCase& CaseWithResults(int number) const {
+  const LoadCase& CaseNumbered(int number) const {
     if (number < 1 || number > static_cast<int>(cases.size())) {
       throw Error(Cause::kNoSuchCase, outputFile, 0,
                   "load case " + std::to_string(number) + " is not one of the job's " +
                       std::to_string(cases.size()));
     }
-    const LoadCase& c = cases[static_cast<std::size_t>(number - 1)];
+    return cases[static_cast<std::size_t>(number - 1)];
+  }
+
+  const LoadCase& CaseWithResults(int number) const {
+    const LoadCase& c = CaseNumbered(number);
     if (!c.hasResults) {
       throw Error(Cause::kNoResults, outputFile, 0,
                   "the file stores no results for load case " + std::to_string(number));
@@ -104,10 +109,7 @@ struct Job::State {
   std::int32_t WorkWords() const {
     constexpr std::int64_t kSlackWords = 1 << 20;
     const std::int64_t needed = reader.NeededWorkAreaWords();
-    std::error_code error;
-    const std::uintmax_t bytes = std::filesystem::file_size(outputFile, error);
-    const std::int64_t fillable =
-        (error ? 0 : static_cast<std::int64_t>(std::min<std::uintmax_t>(bytes, INT32_MAX))) + kSlackWords;
+    const std::int64_t fillable = std::min<std::int64_t>(fileBytes, INT32_MAX) + kSlackWords;
     if (needed < 0 || needed > INT32_MAX || needed > fillable) FailDescribed();
     return static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
   }
@@ -191,6 +193,9 @@ Job Job::Open(const std::string& path) {
   s->outputFile = where.onDisk;
   if (!where.exists) throw Error(Cause::kMissing, where.spelled, 0, "there is no output file for the job");
   if (s->reader.Open(s->modulePath, s->spelledPath) != JobOutcome::kResults) s->FailDescribed();
+  std::error_code error;
+  const std::uintmax_t bytes = std::filesystem::file_size(s->outputFile, error);
+  s->fileBytes = error ? 0 : static_cast<std::int64_t>(std::min<std::uintmax_t>(bytes, INT64_MAX));
 
   const LoadCaseTables& tables = s->reader.state().output.tables;
   const int skipped = s->reader.skippedCaseCount();
@@ -211,14 +216,7 @@ const std::string& Job::outputFile() const { return state_->outputFile; }
 std::int32_t Job::version() const { return state_->reader.version(); }
 const std::vector<LoadCase>& Job::cases() const { return state_->cases; }
 
-const LoadCase& Job::Case(int number) const {
-  if (number < 1 || number > static_cast<int>(state_->cases.size())) {
-    throw Error(Cause::kNoSuchCase, state_->outputFile, 0,
-                "load case " + std::to_string(number) + " is not one of the job's " +
-                    std::to_string(state_->cases.size()));
-  }
-  return state_->cases[static_cast<std::size_t>(number - 1)];
-}
+const LoadCase& Job::Case(int number) const { return state_->CaseNumbered(number); }
 
 std::optional<int> Job::ChooseCase(UserInterface& ui) const { return state_->reader.ChooseCase(ui); }
 

@@ -158,23 +158,18 @@ std::int32_t JobReader::restraintEntryCount() const {
   return static_cast<std::int32_t>(LayoutOfJob(state_->output.control).counts().entries);
 }
 
-std::optional<std::vector<std::int32_t>> JobReader::SectionOneList(bool restraintNodes) {
+std::optional<std::vector<std::int32_t>> JobReader::NodeNumbers() {
   const auto [counts, geometry, records] =
       OpenResults(*env_.records, state_->output.control, state_->driver.outputFileOpened);
   // The file's records are counted first: a count it cannot hold is not given the memory.
   const bool held = records >= 0 && geometry.FullReadFits(records);
-  const std::int64_t length = restraintNodes ? counts.entries : counts.nodes;
-  std::vector<std::int32_t> list(held ? static_cast<std::size_t>(length) : 0);
+  std::vector<std::int32_t> nodes(held ? static_cast<std::size_t>(counts.nodes) : 0);
   ResultsValueReader reader(*env_.records, kOutputUnit, geometry);
-  const bool read =
-      held && reader.SectionOneWords(restraintNodes ? geometry.RestraintNodesWord() : 0, length, list.data());
+  const bool read = held && reader.SectionOneWords(0, counts.nodes, nodes.data());
   env_.records->Close(kOutputUnit);
   if (!read) return std::nullopt;
-  return list;
+  return nodes;
 }
-
-std::optional<std::vector<std::int32_t>> JobReader::NodeNumbers() { return SectionOneList(false); }
-
 
 bool JobReader::ResultsFit(std::int32_t workWordCount) const {
   return RequestFitsWorkArea(state_->output.control, workWordCount);

@@ -116,8 +116,6 @@ class JobReader {
 
  private:
   std::int32_t Ordinal(int k);
-  // The node list, or the restraint node list, read quietly where the file keeps it.
-  std::optional<std::vector<std::int32_t>> SectionOneList(bool restraintNodes);
   // The request's steps for the job Open named, on buffers of the reader's own.
   JobOutcome Drive(int extractMode, const int* nodes, int loadCase, float* sets,
                    std::int32_t workWordCount, const std::function<std::int32_t*()>& workArea);
