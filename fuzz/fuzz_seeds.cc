@@ -120,11 +120,10 @@ void RequestSeeds(const fs::path& dir) {
 // The load case tables the module reads from a writer file, in the fuzz_labels format.
 std::string LabelInputOf(const std::string& file, std::uint8_t flags) {
   testing::ScriptedModule layers;
-  Env env{&layers.ui, &layers.files, &layers.settings, &layers.archive, &layers.records};
   layers.records.AddFile("OUT._P", file);
   RecordIo io;
   IgnoredFailures ignored;
-  RecordReaders readers(env, io, ignored);
+  RecordReaders readers(layers.records, io, ignored);
   auto out = std::make_unique<OutputData>();
   std::int32_t status = 0;
   char name[256];

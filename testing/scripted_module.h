@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "extract/module_state.h"
+#include "host/module_state.h"
 #include "host/module.h"
 #include "testing/memory_file_system.h"
 #include "testing/scripted_archive.h"

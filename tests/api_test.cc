@@ -80,6 +80,45 @@ TEST_P(ApiTest, EveryCaseAndNodeAnswersAsGetLoads) {
   EXPECT_EQ(visited, 1 + 2 + 3);
 }
 
+// Cut at or inside any record of its case blocks and results, a file answers through the job
+// exactly where GetLoads answers, bit for bit (a record cut short reads as its bytes and zeros in
+// both), and elsewhere the job finds it damaged at a record of the file.
+TEST_P(ApiTest, ACutFileAnswersWhereGetLoadsAnswers) {
+  writer::FileMap map;
+  const std::string bytes = writer::WriteOutputFile(RichJob(GetParam()), &map);
+  int answered = 0;
+  int failed = 0;
+  for (std::int32_t record = map.caseBlocksFirst > 0 ? map.caseBlocksFirst : map.resultsFirst;
+       record <= map.records; ++record) {
+    for (std::size_t cut : {std::size_t{0}, std::size_t{100}}) {
+      SCOPED_TRACE(::testing::Message() << "record " << record << " + " << cut << " bytes");
+      const std::string name = "cut" + std::to_string(record) + "_" + std::to_string(cut);
+      WriteFile(dir_ / (name + "._p"), bytes.substr(0, static_cast<std::size_t>(record - 1) * 256 + cut));
+      const Job job = Job::Open(dir_ / (name + ".x4"));
+      Request loads(dir_ / (name + ".x4"), 1, 20, 0, 3), moves(dir_ / (name + ".x4"), 2, 20, 30, 3);
+      loads.Run(module_.getLoads);
+      moves.Run(module_.getLoads);
+      const auto expectSame = [&](const Request& r, const auto& call, const auto& same) {
+        try {
+          const auto answer = call();
+          ASSERT_EQ(r.status, 0);
+          EXPECT_TRUE(same(answer));
+          ++answered;
+        } catch (const api::Error& e) {
+          EXPECT_EQ(r.status, 1);
+          EXPECT_EQ(e.cause(), Cause::kDamaged) << e.what();
+          EXPECT_TRUE(e.record() >= record && e.record() <= record + (cut > 0)) << e.what();
+          ++failed;
+        }
+      };
+      expectSame(loads, [&] { return job.LoadsAt(20, 3); }, [&](const Components& c) { return SameBits(c, Set(loads, 0)); });
+      expectSame(moves, [&] { return job.DisplacementsAt(20, 30, 3); },
+                 [&](const auto& sets) { return SameBits(sets[0], Set(moves, 0)) && SameBits(sets[1], Set(moves, 1)); });
+    }
+  }
+  EXPECT_TRUE(answered > 0 && failed > 0) << answered << " answered, " << failed << " failed";
+}
+
 INSTANTIATE_TEST_SUITE_P(AllVersions, ApiTest, ::testing::ValuesIn(kVersions));
 
 using ApiErrorTest = HostTest;

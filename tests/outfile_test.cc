@@ -55,7 +55,7 @@ TEST_P(OutputFileTest, EveryVersionReadsBackIntoTheSameTablesAndRegions) {
   std::vector<std::int32_t> area(static_cast<std::size_t>(g.displacements - 1 + 6 * 70 * 3), -1);
   RecordIo io;
   IgnoredFailures ignored;
-  RecordReaders readers(m.module.env(), io, ignored);
+  RecordReaders readers(*m.module.env().records, io, ignored);
   m.records.Open(kOutputUnit, "/J/RICH._P");
   ReadCaseBlocks(readers, out.control.caseBlockCount(), area, kOutputUnit, out.control.caseBlockRecord());
   ReadResultsBlock(readers, area, {v, 70, 6, 2, 3, out.control.resultStartRecord()}, kOutputUnit, g);
@@ -147,7 +147,7 @@ class RecordReadersTest : public ::testing::Test, public ReadReporter {
   ScriptedModule m_;
   RecordIo io_;
   HostStops host_{m_.module.env()};
-  RecordReaders readers_{m_.module.env(), io_, *this};
+  RecordReaders readers_{*m_.module.env().records, io_, *this};
   std::vector<ReadFailure> failures_;
 };
 

@@ -1,6 +1,5 @@
-// The job as values, over the job reader: each answer is the request a host would make for it,
-// run on platform layers that show nothing and write nothing, and a failure is described by
-// going through the file as inspect does.
+// The job as values: each job reads its own output file, through a record runtime of its own, as
+// a request reads it; a failure is described by going through the file as inspect does.
 #include "VirU4Deduz/Job.h"
 
 #include "VirU4Deduz/FileReport.h"
@@ -15,14 +14,15 @@
 #include <utility>
 
 #include "common/ascii_case.h"
-#include "extract/module_state.h"
-#include "job/job_reader.h"
+#include "job/job_file.h"
 #include "job/output_file_report.h"
-#include "job/quiet_env.h"
 #include "loadcases/label_parts.h"
+#include "loadcases/load_case_select.h"
+#include "outfile/work_area.h"
 #include "platform/paths.h"
-#include "platform/user_interface.h"
 #include "platform/posix_file_system.h"
+#include "platform/posix_record_runtime.h"
+#include "platform/user_interface.h"
 
 namespace viru4deduz::api {
 namespace {
@@ -66,11 +66,17 @@ struct Job::State {
   std::string spelledPath;  // the "._p" path as the caller spelled it
   std::string modulePath;   // upper-cased, as a request works on it
   std::string outputFile;   // where the file lies
-  std::int64_t fileBytes = 0;  // its size when opened, which bounds the work area
-  QuietEnv layers;          // this job's own: distinct jobs share no platform state
-  JobReader reader{layers.env};
+  // This job's own: distinct jobs share no reading state. The file stays open while the job
+  // lives, so that every answer comes from the file the job opened.
+  PosixRecordRuntime records{*DefaultFileSystem()};
+  RecordIo io;
+  OutputData output;
+  IgnoredFailures failures;  // a failure shows in the answer, and is then described
+  JobFile file{records, io, output, failures};
   std::vector<LoadCase> cases;
-  bool supportsPrepared = false;
+  std::vector<std::string> offeredLabels;  // the selection list, in case order
+  int firstOffered = 1;
+  std::optional<std::vector<std::int32_t>> restraintNodes;  // once read
 
   // What is wrong with the file, found as inspect finds it.
   [[noreturn]] void FailDescribed() const {
@@ -93,62 +99,45 @@ struct Job::State {
     return cases[static_cast<std::size_t>(number - 1)];
   }
 
-  const LoadCase& CaseWithResults(int number) const {
+  // The stored slice of a case with results of its own, in a file that holds every record of
+  // its results.
+  std::int32_t OrdinalOf(int number) {
     const LoadCase& c = CaseNumbered(number);
     if (!c.hasResults) {
       throw Error(Cause::kNoResults, outputFile, 0,
                   "the file stores no results for load case " + std::to_string(number));
     }
-    return c;
+    return file.StoredOrdinalQuietly(number);
   }
 
-  // The work area a question reads the whole results in: as many words as the job needs, and no
-  // more than the file can fill (each word of it takes at least a byte of the file, and the
-  // tables' room is small beside a mebibyte), so that counts that lie are described, not given
-  // the memory.
-  std::int32_t WorkWords() const {
-    constexpr std::int64_t kSlackWords = 1 << 20;
-    const std::int64_t needed = reader.NeededWorkAreaWords();
-    const std::int64_t fillable = std::min<std::int64_t>(fileBytes, INT32_MAX) + kSlackWords;
-    if (needed < 0 || needed > INT32_MAX || needed > fillable) FailDescribed();
-    return static_cast<std::int32_t>(std::max<std::int64_t>(needed, 1));
+  const std::vector<std::int32_t>& RestraintNodes() {
+    if (!restraintNodes) {
+      restraintNodes = file.ReadRestraintNodes();
+      if (!restraintNodes) FailDescribed();
+    }
+    return *restraintNodes;
   }
 
-  // Ready to walk the supports: the restraint node list read where it lies, or the results read
-  // whole when the file does not hold every record of them (then a failure is described).
-  void PrepareSupports() {
-    if (supportsPrepared) return;
-    const std::int32_t words = WorkWords();
-    JobOutcome prepared = JobOutcome::kReadFailed;
-    try {
-      prepared = reader.PrepareSupports(words);
-    } catch (const std::bad_alloc&) {
-      FailDescribed();
+  // The cases with their labels, and the selection list: the labels after the skipped leading
+  // cases, up to the first case without one.
+  void ListCases() {
+    const int skipped = std::clamp(file.control().skippedCaseCount(), 0, file.caseCount());
+    const LoadCaseTables& tables = file.tables();
+    bool labelled = true;
+    for (int k = 1; k <= file.caseCount(); ++k) {
+      LoadCase c;
+      c.number = k;
+      c.label = file.Label(k).value_or("");
+      c.label.erase(c.label.find_last_not_of(" \t\n\v\f\r") + 1);
+      labelled = labelled && !c.label.empty();
+      c.stressType = StressTypeName(tables.Option(k, kStressTypeColumn));
+      c.active = tables.Option(k, kKeepDiscardColumn) != kDiscarded;
+      c.offered = k > skipped && labelled;
+      c.hasResults = file.HasStoredResults(k);
+      if (c.offered) offeredLabels.push_back(c.label);
+      cases.push_back(std::move(c));
     }
-    if (prepared != JobOutcome::kResults) FailDescribed();
-    supportsPrepared = true;
-  }
-
-  // The question answered as a host's request for it is, with the work area the job needs.
-  JobOutcome Ask(int extractMode, const int (&nodes)[2], int loadCase,
-                 std::array<Components, 2>& answer) {
-    const std::int32_t words = WorkWords();
-    CaseQuestion question;
-    question.extractMode = extractMode;
-    question.nodes[0] = nodes[0];
-    question.nodes[1] = nodes[1];
-    question.loadCase = loadCase;
-    std::array<float, 12> sets{};
-    JobOutcome outcome = JobOutcome::kReadFailed;
-    try {
-      outcome = reader.Answer(question, words, sets);
-    } catch (const std::bad_alloc&) {  // counts asking for more memory than there is
-      FailDescribed();
-    }
-    for (std::size_t set = 0; set < 2; ++set) {
-      for (std::size_t k = 0; k < 6; ++k) answer[set][k] = sets[6 * set + k];
-    }
-    return outcome;
+    firstOffered = skipped + 1;
   }
 };
 
@@ -158,14 +147,14 @@ Job& Job::operator=(Job&& other) noexcept = default;
 Job::~Job() = default;
 
 OutputFileLocation LocateOutputFile(const std::string& path) {
-  static_assert(kMaxJobPathLength + 1 == kJobPathFieldWidth);  // the module's path buffers
+  static_assert(kMaxJobPathLength + 1 == kJobPathWidth);  // the module's path buffers
   if (path.empty() || path.size() > kMaxJobPathLength || path.find('\0') != std::string::npos) {
     throw Error(Cause::kMissing, path, 0,
                 "not a job path of 1 to " + std::to_string(kMaxJobPathLength) + " characters");
   }
   // The job file's extension replaced by "._p", as the module replaces it; a request then works
   // on the upper-cased path, which names the same file where names differ only in case.
-  char outputPath[kJobPathFieldWidth] = {};
+  char outputPath[kJobPathWidth] = {};
   path.copy(outputPath, path.size());
   PathRemoveExtensionA(outputPath);
   PathAddExtensionA(outputPath, sizeof outputPath, "._p");
@@ -192,89 +181,75 @@ Job Job::Open(const std::string& path) {
   s->modulePath = AsciiUpper(where.spelled);
   s->outputFile = where.onDisk;
   if (!where.exists) throw Error(Cause::kMissing, where.spelled, 0, "there is no output file for the job");
-  if (s->reader.Open(s->modulePath, s->spelledPath) != JobOutcome::kResults) s->FailDescribed();
-  std::error_code error;
-  const std::uintmax_t bytes = std::filesystem::file_size(s->outputFile, error);
-  s->fileBytes = error ? 0 : static_cast<std::int64_t>(std::min<std::uintmax_t>(bytes, INT64_MAX));
-
-  const LoadCaseTables& tables = s->reader.state().output.tables;
-  const int skipped = s->reader.skippedCaseCount();
-  for (int k = 1; k <= s->reader.caseCount(); ++k) {
-    LoadCase c;
-    c.number = k;
-    c.label = s->reader.Label(k);
-    c.stressType = StressTypeName(tables.Option(k, kStressTypeColumn));
-    c.active = tables.Option(k, kKeepDiscardColumn) != kDiscarded;
-    c.offered = k > skipped;
-    c.hasResults = s->reader.HasStoredResults(k);
-    s->cases.push_back(std::move(c));
-  }
+  // Counts that are negative cannot be true; a request would lay them out as nothing.
+  if (!s->file.Open(s->spelledPath) || NeededWorkAreaWords(s->file.control()) < 0) s->FailDescribed();
+  s->ListCases();
   return Job(std::move(s));
 }
 
 const std::string& Job::outputFile() const { return state_->outputFile; }
-std::int32_t Job::version() const { return state_->reader.version(); }
+std::int32_t Job::version() const { return state_->file.control().fileVersion(); }
 const std::vector<LoadCase>& Job::cases() const { return state_->cases; }
 
 const LoadCase& Job::Case(int number) const { return state_->CaseNumbered(number); }
 
-std::optional<int> Job::ChooseCase(UserInterface& ui) const { return state_->reader.ChooseCase(ui); }
+std::optional<int> Job::ChooseCase(UserInterface& ui) const {
+  const int selection = ChooseLoadCase(ui, state_->offeredLabels);
+  if (selection < 1) return std::nullopt;
+  return state_->firstOffered - 1 + selection;
+}
 
 UserInterface& TerminalUserInterface() { return *DefaultUserInterface(); }
 
-// Where the file holds every record of its results, the node list is read where it lies;
-// otherwise the results are read whole, as a request reads them, and the list taken from there.
 std::vector<std::int32_t> Job::Nodes() const {
-  std::optional<std::vector<std::int32_t>> nodes = state_->reader.NodeNumbers();
-  if (!nodes) {
-    state_->PrepareSupports();
-    nodes = state_->reader.PreparedNodeList();
-    if (!nodes) state_->FailDescribed();
-  }
+  std::optional<std::vector<std::int32_t>> nodes = state_->file.ReadNodeList();
+  if (!nodes) state_->FailDescribed();
   return std::move(*nodes);
 }
 
 std::vector<std::int32_t> Job::SupportNodes() const {
-  state_->PrepareSupports();
-  std::vector<std::int32_t> nodes = state_->reader.PreparedRestraintNodes();
+  std::vector<std::int32_t> nodes = state_->RestraintNodes();
   std::sort(nodes.begin(), nodes.end());
   nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
   return nodes;
 }
 
 Components Job::LoadsAt(std::int32_t node, int loadCase) const {
-  state_->CaseWithResults(loadCase);
-  std::array<Components, 2> answer{};
-  const int nodes[2] = {node, 0};
-  switch (state_->Ask(1, nodes, loadCase, answer)) {
-    case JobOutcome::kResults:
-      return answer[0];
-    case JobOutcome::kNoRestraint:
+  const std::int32_t ordinal = state_->OrdinalOf(loadCase);
+  Components loads{};
+  switch (state_->file.ReadLoadsAt(ordinal, node, loads.data())) {
+    case ResultsRead::kRead:
+      return loads;
+    case ResultsRead::kNoRestraint:
       throw Error(Cause::kNoRestraint, state_->outputFile, 0,
                   std::string(kNoRestraintText) + " (node " + std::to_string(node) +
                       ", load case " + std::to_string(loadCase) + ")");
-    default:
-      state_->FailDescribed();
+    case ResultsRead::kFailed:
+      break;
   }
+  state_->FailDescribed();
 }
 
 std::array<Components, 2> Job::DisplacementsAt(std::int32_t nodeA, std::int32_t nodeB,
                                                int loadCase) const {
-  state_->CaseWithResults(loadCase);
-  std::array<Components, 2> answer{};
+  const std::int32_t ordinal = state_->OrdinalOf(loadCase);
   const int nodes[2] = {nodeA, nodeB};
-  if (state_->Ask(2, nodes, loadCase, answer) != JobOutcome::kResults) state_->FailDescribed();
+  float sets[12] = {};
+  if (state_->file.ReadDisplacementsAt(ordinal, nodes, sets) != ResultsRead::kRead) state_->FailDescribed();
+  std::array<Components, 2> answer{};
+  std::copy(sets, sets + 6, answer[0].begin());
+  std::copy(sets + 6, sets + 12, answer[1].begin());
   return answer;
 }
 
 std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase) const {
-  state_->CaseWithResults(loadCase);
-  state_->PrepareSupports();
-  std::vector<viru4deduz::SupportLoads> read;
-  if (state_->reader.SupportsOf(loadCase, read) != JobOutcome::kResults) state_->FailDescribed();
+  const std::int32_t ordinal = state_->OrdinalOf(loadCase);
+  const std::optional<std::vector<RestraintNodeLoads>> read =
+      state_->file.ReadSupportLoads(ordinal, state_->RestraintNodes());
+  if (!read) state_->FailDescribed();
   std::vector<SupportLoads> supports;
-  supports.reserve(read.size());
-  for (const viru4deduz::SupportLoads& at : read) supports.push_back({at.node, at.loads});
+  supports.reserve(read->size());
+  for (const RestraintNodeLoads& at : *read) supports.push_back({at.node, at.loads});
   return supports;
 }
 

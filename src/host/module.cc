@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/ascii_case.h"
-#include "extract/extraction_driver.h"
+#include "host/request_driver.h"
 #include "host/host_stops.h"
 #include "platform/paths.h"
 #include "settings/talvor_registry.h"
@@ -14,13 +14,13 @@
 namespace viru4deduz {
 namespace {
 
-constexpr std::size_t kPathBuffer = kJobPathFieldWidth;  // the path and its NUL
+constexpr std::size_t kPathBuffer = kJobPathWidth;  // the path and its NUL
 constexpr std::size_t kDialogPathBuffer = 4096;
 
 }  // namespace
 
 Module::Module(const Env& env)
-    : env_(env), defaultUi_(env.ui), reader_(env_) {}
+    : env_(env), defaultUi_(env.ui) {}
 
 bool Module::InsideRequestOnThisThread() const {
   return requestThread_.load() == std::this_thread::get_id();
@@ -60,7 +60,7 @@ void Module::GetLoads(int* node, float* res1, float* res2, float* res3, float* r
     if (status != nullptr) *status = 1;
     return;
   }
-  char unusedLabel[kCaseLabelFieldWidth + 1];
+  char unusedLabel[kCaseLabelWidth + 1];
   if (caseLabel == nullptr) caseLabel = unusedLabel;
   std::lock_guard<std::mutex> lock(requestMutex_);
   // The request's mark is taken off on every way out, an exception from a host's callback or
@@ -143,10 +143,10 @@ void Module::RunRequest(int* node, float* res1, float* res2, float* res3, float*
   int caseRequestFlag = 0;
   const int mode = *extractMode;
   HostStops stops(env_);
-  RunExtraction(reader_.state(), env_, stops, [&workArea] { return workArea.get(); }, workWordCount, local,
-                kJobPathFieldWidth, length, node, resultBlock.data(), driverStatus, caseRequestFlag,
-                mode, resultSetCount, *loadCase, caseLabel, kCaseLabelFieldWidth, spelling.c_str());
-  const JobOutcome outcome = reader_.OutcomeOf(driverStatus, caseRequestFlag);
+  RunExtraction(*state_, env_, stops, [&workArea] { return workArea.get(); }, workWordCount, local,
+                kJobPathWidth, length, node, resultBlock.data(), driverStatus, caseRequestFlag,
+                mode, resultSetCount, *loadCase, caseLabel, kCaseLabelWidth, spelling.c_str());
+  const JobOutcome outcome = OutcomeOf(*state_, driverStatus, caseRequestFlag);
   env_.archive->Pack(local);
 
   switch (outcome) {

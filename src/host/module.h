@@ -10,7 +10,7 @@
 
 #include "common/messages.h"
 #include "host/unit_transfer_table.h"
-#include "job/job_reader.h"
+#include "host/module_state.h"
 #include "platform/env.h"
 
 namespace viru4deduz {
@@ -40,7 +40,7 @@ class Module {
   void TransferUnit(std::int32_t kind, float factor, const char* label);
 
   Env& env() { return env_; }
-  ModuleState& state() { return reader_.state(); }
+  ModuleState& state() { return *state_; }
   UnitTransferTable& units() { return units_; }
 
  private:
@@ -54,7 +54,8 @@ class Module {
   UserInterface* pendingUi_ = nullptr;            // installed from inside a request
   Env env_;
   UserInterface* defaultUi_;
-  JobReader reader_;  // over env_, whose user interface a host may change
+  // The tables and fields every request works on, kept from one request to the next.
+  std::unique_ptr<ModuleState> state_ = std::make_unique<ModuleState>();
   UnitTransferTable units_;
 };
 

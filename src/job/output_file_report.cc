@@ -6,13 +6,13 @@
 #include <span>
 
 #include "common/fixed_text.h"
-#include "extract/extraction_driver.h"
-#include "extract/module_state.h"
-#include "job/quiet_env.h"
+#include "job/job_file.h"
 #include "outfile/file_layout.h"
-#include "outfile/output_control.h"
 #include "outfile/results_block.h"
 #include "outfile/version_layout.h"
+#include "outfile/work_area.h"
+#include "platform/file_system.h"
+#include "platform/posix_record_runtime.h"
 
 namespace viru4deduz {
 namespace {
@@ -190,39 +190,39 @@ void CheckCaseLists(OutputFileReport& report, const OutputData& out) {
 // Goes through the file with the module's readers, as a request does, with every failure
 // reported instead of shown.
 void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
-  QuietEnv quiet;
-  auto state = std::make_unique<ModuleState>();
+  PosixRecordRuntime records(*DefaultFileSystem());
+  RecordIo io;
+  const auto output = std::make_unique<OutputData>();
   FailureList failures(report.problems);
-  RecordReaders readers(quiet.env, state->io, failures);
-  char name[kJobPathWidth];
-  SetField(name, kJobPathWidth, outputName);
+  JobFile job(records, io, *output, failures);
+  struct CloseOnExit {
+    JobFile& job;
+    ~CloseOnExit() { job.Close(); }
+  } closeOnExit{job};
+  RecordReaders& readers = job.readers();
 
   const std::size_t problemsBefore = report.problems.size();
-  std::int32_t status = 0;
   failures.phase = "the load case tables";
-  ReadOutputControl(readers, state->output, status, kOutputUnit, name, 0);
-  if (status & 1) {
+  if (!job.Open(outputName)) {
     if (report.problems.size() == problemsBefore) {
       report.problems.push_back("the module cannot read the load case tables");
     }
-    quiet.records.Close(kOutputUnit);
     return;
   }
-  CheckCaseLists(report, state->output);
+  CheckCaseLists(report, *output);
 
-  const ControlData& c = state->output.control;
+  const ControlData& c = job.control();
   const std::int64_t caseBlockWords = 8 * static_cast<std::int64_t>(c.caseBlockCount());
   const std::int64_t restraintWords = RestraintLayoutWords(c);
   const std::int64_t limit = static_cast<std::int64_t>(report.sizeBytes) + kReadSlackWords;
   if (restraintWords < 0 || restraintWords > limit || caseBlockWords > limit) {
     report.problems.push_back("the results were not read: the counts ask for more work area than a "
                               "file of this size can fill");
-    quiet.records.Close(kOutputUnit);
     return;
   }
   std::vector<std::int32_t> area(static_cast<std::size_t>(caseBlockWords + restraintWords) + 1);
   const std::span<std::int32_t> work(area);
-  const ResultsCounts counts = FileLayout(*LayoutOf(c.fileVersion()), c).counts();
+  const ResultsCounts& counts = job.layout().counts();
   const std::int64_t r = counts.entries;
   const WorkAreaRegions g = LayOutRegions(counts);  // laid out as the driver lays them out
 
@@ -233,7 +233,6 @@ void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
   const ResultsShape shape{c.fileVersion(), c.nodeCount(), static_cast<std::int32_t>(r),
                            c.hangerCount(), c.resultCaseCount(), c.resultStartRecord()};
   ReadResultsBlock(readers, work, shape, kOutputUnit, g);
-  quiet.records.Close(kOutputUnit);
   report.failedRecord = failures.failedRecord;
 }
 

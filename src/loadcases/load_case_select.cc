@@ -66,4 +66,15 @@ void SelectLoadCase(UserInterface& ui, const char* labels, int /*labelWidth*/, i
   std::memset(caseLabel, ' ', static_cast<std::size_t>(caseLabelWidth));
 }
 
+int ChooseLoadCase(UserInterface& ui, const std::vector<std::string>& labels) {
+  std::string packed(labels.size() * kCaseLabelWidth, ' ');
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    labels[i].copy(packed.data() + i * kCaseLabelWidth, kCaseLabelWidth);
+  }
+  CLoadCaseSelect dialog(ui);
+  dialog.m_pLabels = packed.data();
+  dialog.m_nLabels = static_cast<int>(labels.size());
+  return dialog.DoModal() == kListDialogOk && dialog.m_nSelected >= 0 ? dialog.m_nSelected + 1 : 0;
+}
+
 }  // namespace viru4deduz

@@ -39,6 +39,10 @@ class CLoadCaseSelect : public ListDialogHandler {
 void SelectLoadCase(UserInterface& ui, const char* labels, int labelWidth, int count,
                     std::int32_t& selection, char* caseLabel, int caseLabelWidth);
 
+// The same dialog over labels given as text: the 1-based position of the chosen one, or 0 when
+// the user cancels or the dialog cannot be shown. A label longer than 150 characters is cut.
+int ChooseLoadCase(UserInterface& ui, const std::vector<std::string>& labels);
+
 }  // namespace viru4deduz
 
 #endif  // VIRU4DEDUZ_LOADCASES_LOAD_CASE_SELECT_H_

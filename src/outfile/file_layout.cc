@@ -84,7 +84,8 @@ std::int64_t FileLayout::DisplacementValue(std::int64_t k, std::int64_t n, int m
 bool ResultsValueReader::Load(std::int64_t record) {
   if (record == held_) return true;
   held_ = 0;
-  if (runtime_.ReadRecord(unit_, record, buffer_) != 0) return false;
+  // A record the file ends inside reads as its bytes and zeros, as the full read takes it.
+  if (runtime_.ReadRecord(unit_, record, buffer_) > 0) return false;
   held_ = record;
   return true;
 }

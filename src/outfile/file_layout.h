@@ -81,7 +81,8 @@ class FileLayout {
 };
 
 // Fetches single words and values of the results block through the record runtime, holding the
-// last record read. Reports nothing: a failed transfer just returns false.
+// last record read. Reports nothing: a failed transfer just returns false. A record the file ends
+// inside reads as its bytes and zeros, as the full read takes it.
 class ResultsValueReader {
  public:
   ResultsValueReader(RecordRuntime& runtime, int unit, const FileLayout& layout)

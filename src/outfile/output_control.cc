@@ -33,7 +33,7 @@ bool IsAcceptedVersion(std::int32_t version) { return LayoutOf(version) != nullp
 
 void ReadOutputControl(RecordReaders& readers, OutputData& out, std::int32_t& extractStatus,
                        int unit, const char* fileName, std::int32_t closeAfterRead) {
-  RecordRuntime& runtime = *readers.env().records;
+  RecordRuntime& runtime = readers.runtime();
   ControlData& c = out.control;
   LoadCaseTables& t = out.tables;
   auto fail = [&] {

@@ -34,7 +34,7 @@ bool RecordReaders::NextRecord(int unit, std::int32_t& record, unsigned char* bu
     return false;
   }
   ++record;
-  *status = env_.records->ReadRecord(unit, record, buf);
+  *status = runtime_.ReadRecord(unit, record, buf);
   return *status <= 0;  // a negative status (end of file) is not a failure
 }
 
@@ -42,7 +42,7 @@ int RecordReaders::NextRecords(int unit, std::int32_t& record, std::int64_t coun
                                unsigned char* into) {
   const std::int64_t wanted = std::min<std::int64_t>(count, INT32_MAX - std::int64_t{record});
   std::int64_t done = 0;
-  const int status = env_.records->ReadRecords(unit, std::int64_t{record} + 1, wanted, into, &done);
+  const int status = runtime_.ReadRecords(unit, std::int64_t{record} + 1, wanted, into, &done);
   record += static_cast<std::int32_t>(done);
   if (status > 0) ++record;  // the record that failed, as NextRecord names it
   return status;
@@ -147,7 +147,7 @@ void RecordReaders::ReadTextStream(int unit, std::int32_t& record, std::span<cha
         }
         continue;
       }
-      const int status = env_.records->ReadRecord(unit, record, io_.textBuffer);
+      const int status = runtime_.ReadRecord(unit, record, io_.textBuffer);
       if (status > 0 || record == INT32_MAX) {
         Fail({kStopTextRead, status, record, kRecordUnreadable}, false);
         return;

@@ -18,7 +18,7 @@
 #include <span>
 #include <string>
 
-#include "platform/env.h"
+#include "platform/record_runtime.h"
 
 namespace viru4deduz {
 
@@ -81,8 +81,8 @@ class IgnoredFailures final : public ReadReporter {
 class RecordReaders {
  public:
   // reporter hears of every failure (not owned).
-  RecordReaders(Env& env, RecordIo& io, ReadReporter& reporter)
-      : env_(env), io_(io), reporter_(reporter) {}
+  RecordReaders(RecordRuntime& runtime, RecordIo& io, ReadReporter& reporter)
+      : runtime_(runtime), io_(io), reporter_(reporter) {}
 
   // count 4-byte words, bit for bit, into dest[0..count).
   void QREAD4(std::span<std::int32_t> dest, int unit, int count, StreamCursor& cursor,
@@ -102,7 +102,8 @@ class RecordReaders {
 
   RecordIo& io() { return io_; }
   const RecordIo& io() const { return io_; }
-  Env& env() { return env_; }
+  RecordRuntime& runtime() { return runtime_; }
+  ReadReporter& reporter() { return reporter_; }
 
  private:
   // Reads the record after cursor.record into buf; false after reporting a failure.
@@ -122,7 +123,7 @@ class RecordReaders {
   void ReadBlock(int unit, StreamCursor& cursor, std::span<std::int32_t> dest, int count,
                  int usedUp, TakeItem take);
 
-  Env& env_;
+  RecordRuntime& runtime_;
   RecordIo& io_;
   ReadReporter& reporter_;
 };

@@ -1,13 +1,13 @@
 // Every module-wide table and scalar of the module, in one object. One instance serves the
 // exported entry points; tests build their own. It is large (about 1.5 MB) and is always
 // allocated on the heap, once per module.
-#ifndef VIRU4DEDUZ_EXTRACT_MODULE_STATE_H_
-#define VIRU4DEDUZ_EXTRACT_MODULE_STATE_H_
+#ifndef VIRU4DEDUZ_HOST_MODULE_STATE_H_
+#define VIRU4DEDUZ_HOST_MODULE_STATE_H_
 
 #include <cstdint>
 
 #include "common/table.h"
-#include "loadcases/case_labels.h"
+#include "job/job_file.h"
 #include "loadcases/load_case_select.h"
 #include "outfile/control_data.h"
 #include "outfile/record_readers.h"
@@ -15,13 +15,9 @@
 
 namespace viru4deduz {
 
-constexpr int kMaxCases = 1000;
 constexpr int kLabelEntries = 1150;
-constexpr int kJobPathWidth = 256;
-constexpr int kOutputUnit = 39;
 
-// How far the driver's last request came, for callers that run it to read a job rather than to
-// answer a request (the command-line host).
+// How far the driver's last request came: what its status means.
 enum class DriverStage {
   kNotStarted,     // the output file was not read (missing, unreadable, rejected)
   kCaseChosen,     // the control data were read and the case taken (or the choice cancelled)
@@ -37,10 +33,8 @@ struct DriverState {
   char outputSuffix[3] = {};
   char outputFileName[kJobPathWidth] = {};
   char outputFileOpened[kJobPathWidth] = {};  // the name as the output file was opened
-  Table<std::int32_t, kMaxCases> caseStarts;  // CaseStartTable
   std::int32_t caseCount = 0;
   Table<char, kLabelEntries * kCaseLabelWidth> labels;  // LoadCaseLabelTable, end to end
-  char labelLines[kLabelLineCount * kLabelLineWidth] = {};
   std::int32_t labelCount = 0;
   std::int32_t selectedCase = 0;
   std::int32_t restraintEntryCount = 0;
@@ -58,4 +52,4 @@ struct ModuleState {
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_EXTRACT_MODULE_STATE_H_
+#endif  // VIRU4DEDUZ_HOST_MODULE_STATE_H_

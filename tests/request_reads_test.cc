@@ -95,13 +95,13 @@ Observed BothWays(const std::string& bytes, const Request& request, bool* quicke
   return full;
 }
 
-class JobReaderTest : public ::testing::TestWithParam<std::int32_t> {};
+class AnswerFollowingReadTest : public ::testing::TestWithParam<std::int32_t> {};
 
 // Every node and case of a valid file, the quicker way whenever it may, after the noisy file: a
 // module keeps its tables between requests, but what a file yields never depends on the file
 // read before it. In cases 1 to 3 node 20 has two entries (the 2nd and 4th, out of node order),
 // summed and rounded; node 15 has no displacements and keeps its zeros beside node 30's.
-TEST_P(JobReaderTest, EveryNodeAndCaseOfAValidFile) {
+TEST_P(AnswerFollowingReadTest, EveryNodeAndCaseOfAValidFile) {
   const std::int32_t v = GetParam();
   const writer::OutputJob job = RichJob(v);
   const std::string bytes = writer::WriteOutputFile(job);
@@ -134,7 +134,7 @@ TEST_P(JobReaderTest, EveryNodeAndCaseOfAValidFile) {
   }
 }
 
-TEST_P(JobReaderTest, AFileCutInsideItsResultsTakesTheFullRead) {
+TEST_P(AnswerFollowingReadTest, AFileCutInsideItsResultsTakesTheFullRead) {
   writer::FileMap map;
   const std::string bytes = writer::WriteOutputFile(RichJob(GetParam()), &map);
   for (std::int32_t record = map.caseBlocksFirst > 0 ? map.caseBlocksFirst : map.resultsFirst;
@@ -150,7 +150,7 @@ TEST_P(JobReaderTest, AFileCutInsideItsResultsTakesTheFullRead) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllVersions, JobReaderTest, ::testing::ValuesIn(kVersions));
+INSTANTIATE_TEST_SUITE_P(AllVersions, AnswerFollowingReadTest, ::testing::ValuesIn(kVersions));
 
 // Counts that are negative, lie or multiply past 32 or 64 bits, and record numbers that point
 // nowhere, each ending as defined, the same both ways. A negative count reads nothing and lays

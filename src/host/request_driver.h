@@ -1,11 +1,13 @@
-// One request, from the job path to the filled result block.
-#ifndef VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_
-#define VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_
+// One request of GetLoads, from the job path to the filled result block: the host's fixed fields
+// (the job path, the label table, the case label), the selection dialog, the room test and the
+// work area around the job's file, which is read as values (job/job_file.h).
+#ifndef VIRU4DEDUZ_HOST_REQUEST_DRIVER_H_
+#define VIRU4DEDUZ_HOST_REQUEST_DRIVER_H_
 
 #include <cstdint>
 #include <functional>
 
-#include "extract/module_state.h"
+#include "host/module_state.h"
 #include "outfile/record_readers.h"
 #include "platform/env.h"
 
@@ -30,22 +32,18 @@ void RunExtraction(ModuleState& m, Env& env, ReadReporter& stops, const WorkArea
                    int& loadCase, char* caseLabel, int caseLabelWidth,
                    const char* jobPathSpelling = nullptr);
 
-// Whether the job's results fit into a work area of workWordCount words: the restraint layout
-// and the element layout, each against the words left after the case blocks. The counts are
-// taken as the control record gives them, negative ones included, and the test is exact.
-bool ResultsFitWorkArea(const ControlData& c, std::int32_t workWordCount);
-
-// Whether a request goes on to read the job's results: the room test above, and the regions,
-// laid out with every negative count taken as 0, within the work area.
-bool RequestFitsWorkArea(const ControlData& c, std::int32_t workWordCount);
-
-// Words the job's results need after the case blocks (restraint layout), and the element layout;
-// -1 when a count is negative or the figure does not fit in 64 bits.
-std::int64_t RestraintLayoutWords(const ControlData& c);
-std::int64_t ElementLayoutWords(const ControlData& c);
-// Words a request needs: the case blocks and the larger of the two layouts; -1 as above.
-std::int64_t NeededWorkAreaWords(const ControlData& c);
+// What the last request run on m ended with, from the status and the cancelled-selection flag
+// it left.
+enum class JobOutcome {
+  kResults,           // the answer is there
+  kNoOutput,          // no output file, one the module does not read, or no results for the case
+  kWorkAreaTooSmall,  // the job's results do not fit the work area
+  kNoRestraint,       // the node has no restraint in the case
+  kReadFailed,        // reading the results failed (the reader has told the user and stopped)
+  kCancelled,         // the user left the selection without choosing a case
+};
+JobOutcome OutcomeOf(const ModuleState& m, int status, int caseRequestFlag);
 
 }  // namespace viru4deduz
 
-#endif  // VIRU4DEDUZ_EXTRACT_EXTRACTION_DRIVER_H_
+#endif  // VIRU4DEDUZ_HOST_REQUEST_DRIVER_H_
