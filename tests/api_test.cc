@@ -108,10 +108,13 @@ TEST_P(ApiTest, ACutFileAnswersWhereGetLoadsAnswers) {
           EXPECT_EQ(r.status, 1);
           EXPECT_EQ(e.cause(), Cause::kDamaged) << e.what();
           EXPECT_TRUE(e.record() >= record && e.record() <= record + (cut > 0)) << e.what();
+          EXPECT_NE(std::string(e.what()).find(name + "._p"), std::string::npos) << e.what();
           ++failed;
         }
       };
-      expectSame(loads, [&] { return job.LoadsAt(20, 3); }, [&](const Components& c) { return SameBits(c, Set(loads, 0)); });
+      const auto sameLoads = [&](const Components& c) { return SameBits(c, Set(loads, 0)); };
+      expectSame(loads, [&] { return job.LoadsAt(20, 3); }, sameLoads);
+      expectSame(loads, [&] { return job.SupportLoadsOf(3).at(1).loads; }, sameLoads);  // node 20
       expectSame(moves, [&] { return job.DisplacementsAt(20, 30, 3); },
                  [&](const auto& sets) { return SameBits(sets[0], Set(moves, 0)) && SameBits(sets[1], Set(moves, 1)); });
     }
@@ -123,9 +126,8 @@ INSTANTIATE_TEST_SUITE_P(AllVersions, ApiTest, ::testing::ValuesIn(kVersions));
 
 using ApiErrorTest = HostTest;
 
-// A missing job, a file of no version the module reads, a case the job lacks or does not store,
-// and a file cut inside its results: each a cause of its own where GetLoads has status 1, and
-// the cut names the record the readers could not read. Distinct jobs answer from two threads.
+// A missing job, a file of no version the module reads, a case the job lacks or does not store:
+// each a cause of its own where GetLoads has status 1. Distinct jobs answer from two threads.
 TEST_F(ApiErrorTest, EachFailureNamesItsCauseAndWhereGetLoadsHasNoResult) {
   EXPECT_EQ(CauseOf([&] { Job::Open(dir_ / "absent.x4"); }), Cause::kMissing);
   WriteFile(dir_ / "other._p", writer::WriteControlRecord(1500));
@@ -140,22 +142,6 @@ TEST_F(ApiErrorTest, EachFailureNamesItsCauseAndWhereGetLoadsHasNoResult) {
   noResults.Run(module_.getLoads);
   EXPECT_EQ(noResults.status, 1);
 
-  writer::FileMap map;
-  std::string cut = writer::WriteOutputFile(RichJob(1451), &map);
-  cut.resize(static_cast<std::size_t>(map.resultsLast - 1) * 256);
-  WriteFile(dir_ / "cut._p", cut);
-  const Job damaged = Job::Open(dir_ / "cut.x4");
-  try {
-    damaged.DisplacementsAt(20, 30, 1);
-    ADD_FAILURE() << "a cut file answered";
-  } catch (const api::Error& e) {
-    EXPECT_EQ(std::tuple(e.cause(), e.record()), std::tuple(Cause::kDamaged, map.resultsLast));
-    EXPECT_NE(std::string(e.what()).find("cut._p"), std::string::npos) << e.what();
-  }
-  Request cutRequest(dir_ / "cut.x4", 2, 20, 30, 1);
-  cutRequest.Run(module_.getLoads);
-  EXPECT_EQ(cutRequest.status, 1);
-
   const Job one = Job::Open(AddJob("one", RichJob(1531))), two = Job::Open(AddJob("other2", RichJob(1211)));
   const Components a = one.LoadsAt(20, 1), b = two.LoadsAt(20, 1);
   int wrong = 0;
@@ -163,6 +149,32 @@ TEST_F(ApiErrorTest, EachFailureNamesItsCauseAndWhereGetLoadsHasNoResult) {
   for (int i = 0; i < 20; ++i) wrong += !SameBits(two.LoadsAt(20, 1), b);
   t.join();
   EXPECT_EQ(wrong, 0);
+}
+
+// The job's selection dialog offers what GetLoads' offers, and a choice names the same case:
+// the cases after the skipped ones (a negative count skips none) up to the first without a label.
+TEST_F(ApiErrorTest, TheSelectionOffersWhatGetLoadsOffers) {
+  writer::OutputJob job = RichJob(1531);
+  for (int variant = 0; variant < 3; ++variant) {
+    SCOPED_TRACE(variant);
+    job.skippedCaseCount = variant == 1 ? -2 : 1;
+    if (variant == 2) {  // case 3 combines case 1001: no label, and the list ends before it
+      job.codes = {-4, 1, 3, 6, -4, 1, 2, -888, 1, 1001, -4, 1, -999};
+      job.loads.resize(4, job.loads[0]);
+      job.displacements.resize(4, job.displacements[0]);
+    }
+    const std::string path = AddJob("choice" + std::to_string(variant), job);
+    ui_.listActions = {ScriptedUserInterface::Ok(0)};
+    Request r(path, 1, 20, 0, 0);
+    r.Run(module_.getLoads);
+    ScriptedUserInterface mine;
+    mine.listActions = {ScriptedUserInterface::Ok(0)};
+    EXPECT_EQ(Job::Open(path).ChooseCase(mine), std::optional<int>(r.loadCase));
+    ASSERT_EQ(std::tuple(ui_.listDialogs.size(), mine.listDialogs.size()), std::tuple(1u, 1u));
+    EXPECT_EQ(mine.listDialogs[0].entries, ui_.listDialogs[0].entries);
+    EXPECT_EQ(mine.listDialogs[0].entries.size(), variant == 0 ? 2u : variant == 1 ? 3u : 1u);
+    ui_.listDialogs.clear();
+  }
 }
 
 }  // namespace
