@@ -224,7 +224,7 @@ void ReadWithModule(OutputFileReport& report, const std::string& outputName) {
   const std::span<std::int32_t> work(area);
   const ResultsCounts& counts = job.layout().counts();
   const std::int64_t r = counts.entries;
-  const WorkAreaRegions g = LayOutRegions(counts);  // laid out as the driver lays them out
+  const WorkAreaRegions g = LayOutRegions(counts);  // laid out as a request lays them out
 
   failures.phase = "the case blocks";
   ReadCaseBlocks(readers, c.caseBlockCount(), work.first(static_cast<std::size_t>(caseBlockWords)),
