@@ -1,6 +1,6 @@
 // The label builder over arbitrary load case tables (input format: label_input.h).
 //
-// The cases are listed from the code table as the request driver lists them, and each gets its
+// The cases are listed from the code table as a request lists them, and each gets its
 // label; then one case index of the input's choosing is labelled with a start of its choosing.
 // Besides the sanitizers, every label is checked for what the builder promises: one line or a
 // failure, a failure leaves line 1 blank, lines 2 to 10 stay blank, a label begins "CASE ".
