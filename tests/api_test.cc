@@ -142,6 +142,14 @@ TEST_F(ApiErrorTest, EachFailureNamesItsCauseAndWhereGetLoadsHasNoResult) {
   noResults.Run(module_.getLoads);
   EXPECT_EQ(noResults.status, 1);
 
+  // A negative count: a request lays its part out as nothing and answers; the job lists the
+  // cases and says the file is damaged, as inspect does.
+  writer::OutputJob negative = RichJob(1531);
+  negative.itemOverrides = {{12, -1}};
+  const Job lying = Job::Open(AddJob("negative", negative));
+  EXPECT_EQ(std::tuple(lying.cases().size(), CauseOf([&] { lying.LoadsAt(20, 1); }), CauseOf([&] { lying.Nodes(); })),
+            std::tuple(3u, Cause::kDamaged, Cause::kDamaged));
+
   const Job one = Job::Open(AddJob("one", RichJob(1531))), two = Job::Open(AddJob("other2", RichJob(1211)));
   const Components a = one.LoadsAt(20, 1), b = two.LoadsAt(20, 1);
   int wrong = 0;

@@ -124,9 +124,9 @@ class VIRU4DEDUZ_JOB_API Job {
   const std::vector<LoadCase>& cases() const;
   // The case of that number; throws Error (kNoSuchCase).
   const LoadCase& Case(int number) const;
-  // The module's selection dialog over the offered cases, shown through ui (which the caller
-  // gives: the library shows nothing of itself): the chosen case, or nullopt when the user leaves
-  // without choosing.
+  // The module's selection dialog over the offered cases up to the first without a label (as
+  // GetLoads offers them), shown through ui (which the caller gives: the library shows nothing of
+  // itself): the chosen case, or nullopt when the user leaves without choosing.
   std::optional<int> ChooseCase(UserInterface& ui) const;
 
   // The node numbers of the results, in file order, and the nodes with restraints, ascending

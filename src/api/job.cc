@@ -99,6 +99,12 @@ struct Job::State {
     return cases[static_cast<std::size_t>(number - 1)];
   }
 
+  // The results are read only from a file whose counts can be true: a negative one, which a
+  // request would lay out as nothing, says the file is damaged. Its cases are still listed.
+  void CheckCounts() const {
+    if (NeededWorkAreaWords(file.control()) < 0) FailDescribed();
+  }
+
   // The stored slice of a case with results of its own, in a file that holds every record of
   // its results.
   std::int32_t OrdinalOf(int number) {
@@ -107,19 +113,22 @@ struct Job::State {
       throw Error(Cause::kNoResults, outputFile, 0,
                   "the file stores no results for load case " + std::to_string(number));
     }
+    CheckCounts();
     return file.StoredOrdinalQuietly(number);
   }
 
   const std::vector<std::int32_t>& RestraintNodes() {
     if (!restraintNodes) {
+      CheckCounts();
       restraintNodes = file.ReadRestraintNodes();
       if (!restraintNodes) FailDescribed();
     }
     return *restraintNodes;
   }
 
-  // The cases with their labels, and the selection list: the labels after the skipped leading
-  // cases, up to the first case without one.
+  // The cases with their labels, and the selection dialog's list: the labels after the skipped
+  // leading cases, up to the first case without one (a case after it is not skipped, but the
+  // dialog does not offer it).
   void ListCases() {
     const int skipped = std::clamp(file.control().skippedCaseCount(), 0, file.caseCount());
     const LoadCaseTables& tables = file.tables();
@@ -132,9 +141,9 @@ struct Job::State {
       labelled = labelled && !c.label.empty();
       c.stressType = StressTypeName(tables.Option(k, kStressTypeColumn));
       c.active = tables.Option(k, kKeepDiscardColumn) != kDiscarded;
-      c.offered = k > skipped && labelled;
+      c.offered = k > skipped;
       c.hasResults = file.HasStoredResults(k);
-      if (c.offered) offeredLabels.push_back(c.label);
+      if (c.offered && labelled) offeredLabels.push_back(c.label);
       cases.push_back(std::move(c));
     }
     firstOffered = skipped + 1;
@@ -181,8 +190,7 @@ Job Job::Open(const std::string& path) {
   s->modulePath = AsciiUpper(where.spelled);
   s->outputFile = where.onDisk;
   if (!where.exists) throw Error(Cause::kMissing, where.spelled, 0, "there is no output file for the job");
-  // Counts that are negative cannot be true; a request would lay them out as nothing.
-  if (!s->file.Open(s->spelledPath) || NeededWorkAreaWords(s->file.control()) < 0) s->FailDescribed();
+  if (!s->file.Open(s->spelledPath)) s->FailDescribed();
   s->ListCases();
   return Job(std::move(s));
 }
@@ -202,6 +210,7 @@ std::optional<int> Job::ChooseCase(UserInterface& ui) const {
 UserInterface& TerminalUserInterface() { return *DefaultUserInterface(); }
 
 std::vector<std::int32_t> Job::Nodes() const {
+  state_->CheckCounts();
   std::optional<std::vector<std::int32_t>> nodes = state_->file.ReadNodeList();
   if (!nodes) state_->FailDescribed();
   return std::move(*nodes);
