@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -145,6 +146,11 @@ class VIRU4DEDUZ_JOB_API Job {
   // The loads at every node with restraints in the case, by ascending node number, each as
   // LoadsAt gives it. Throws as LoadsAt, without kNoRestraint.
   std::vector<SupportLoads> SupportLoadsOf(int loadCase) const;
+  // The same loads written into out, six floats to a node, one node after another in the order
+  // of SupportNodes(), for a caller that fills an array of its own: out holds 6 *
+  // SupportNodes().size() floats (std::invalid_argument otherwise). The order in which each
+  // node's entries are added is worked out once per job. Throws as SupportLoadsOf.
+  void SupportLoadsInto(int loadCase, std::span<float> out) const;
   // SupportLoadsOf for every case with results, in case order, holding one case at a time.
   void ForEachCase(
       const std::function<void(const LoadCase&, const std::vector<SupportLoads>&)>& visit) const;

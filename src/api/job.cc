@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
@@ -77,6 +78,8 @@ struct Job::State {
   std::vector<std::string> offeredLabels;  // the selection list, in case order
   int firstOffered = 1;
   std::optional<std::vector<std::int32_t>> restraintNodes;  // once read
+  std::optional<SumOrder> sumOrder;  // the order each support's loads are added in, once worked out
+  std::vector<std::int32_t> loadWords;  // one case's load values, reused from case to case
 
   // What is wrong with the file, found as inspect finds it.
   [[noreturn]] void FailDescribed() const {
@@ -124,6 +127,14 @@ struct Job::State {
       if (!restraintNodes) FailDescribed();
     }
     return *restraintNodes;
+  }
+
+  const SumOrder& SupportSumOrder() {
+    if (!sumOrder) {
+      const std::vector<std::int32_t>& nodes = RestraintNodes();
+      sumOrder = SumOrderAtEveryRestraintNode(nodes, static_cast<std::int32_t>(nodes.size()));
+    }
+    return *sumOrder;
   }
 
   // The cases with their labels, and the selection dialog's list: the labels after the skipped
@@ -216,12 +227,7 @@ std::vector<std::int32_t> Job::Nodes() const {
   return std::move(*nodes);
 }
 
-std::vector<std::int32_t> Job::SupportNodes() const {
-  std::vector<std::int32_t> nodes = state_->RestraintNodes();
-  std::sort(nodes.begin(), nodes.end());
-  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
-  return nodes;
-}
+std::vector<std::int32_t> Job::SupportNodes() const { return state_->SupportSumOrder().nodes; }
 
 Components Job::LoadsAt(std::int32_t node, int loadCase) const {
   const std::int32_t ordinal = state_->OrdinalOf(loadCase);
@@ -251,14 +257,27 @@ std::array<Components, 2> Job::DisplacementsAt(std::int32_t nodeA, std::int32_t 
   return answer;
 }
 
-std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase) const {
+void Job::SupportLoadsInto(int loadCase, std::span<float> out) const {
   const std::int32_t ordinal = state_->OrdinalOf(loadCase);
-  const std::optional<std::vector<RestraintNodeLoads>> read =
-      state_->file.ReadSupportLoads(ordinal, state_->RestraintNodes());
-  if (!read) state_->FailDescribed();
-  std::vector<SupportLoads> supports;
-  supports.reserve(read->size());
-  for (const RestraintNodeLoads& at : *read) supports.push_back({at.node, at.loads});
+  const SumOrder& order = state_->SupportSumOrder();
+  if (out.size() != 6 * order.nodes.size()) {
+    throw std::invalid_argument("SupportLoadsInto: room for " + std::to_string(out.size()) + " floats, not 6 for each of " +
+                                std::to_string(order.nodes.size()) + " supports");
+  }
+  if (!state_->file.ReadCaseLoads(ordinal, state_->loadWords)) state_->FailDescribed();
+  SumInOrder(order, state_->loadWords, static_cast<std::size_t>(state_->file.loadValuesPerEntry()), out.data());
+}
+
+std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase) const {
+  state_->OrdinalOf(loadCase);  // a case that is not there, or has no results, is said first
+  std::vector<float> sums(6 * SupportNodes().size());
+  SupportLoadsInto(loadCase, sums);
+  const std::vector<std::int32_t>& nodes = state_->SupportSumOrder().nodes;
+  std::vector<SupportLoads> supports(nodes.size());
+  for (std::size_t i = 0; i < supports.size(); ++i) {
+    supports[i].node = nodes[i];
+    std::copy_n(sums.begin() + static_cast<std::ptrdiff_t>(6 * i), 6, supports[i].loads.begin());
+  }
   return supports;
 }
 

@@ -148,9 +148,7 @@ void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std:
   extractStatus = 0;
 }
 
-std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std::int32_t> nodes,
-                                                             std::span<const std::int32_t> loadSlice,
-                                                             std::int32_t entryCount) {
+SumOrder SumOrderAtEveryRestraintNode(std::span<const std::int32_t> nodes, std::int32_t entryCount) {
   const std::size_t count = entryCount > 0 ? static_cast<std::size_t>(entryCount) : 0;
   // The entries by node, each node's in file order.
   std::vector<std::size_t> byNode(count);
@@ -165,10 +163,11 @@ std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std
   // on. joinAt holds where each entry joins among those before it; going back from the last, each
   // takes the slot with that many free slots before it, which gives the circle's final order.
   // Turning a deque instead would cost up to the run's length per entry.
-  std::vector<RestraintNodeLoads> result;
+  SumOrder order;
+  order.entries.reserve(count);
   PositionCounts smaller, freeSlots;
   smaller.Reset(count);
-  std::vector<std::size_t> joinAt, circle, run;
+  std::vector<std::size_t> joinAt, circle;
   for (std::size_t g = 0; g < count;) {
     std::size_t end = g + 1;
     while (end < count && nodes[byNode[end]] == nodes[byNode[g]]) ++end;
@@ -190,15 +189,39 @@ std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std
       circle[slot] = entries[j];
       freeSlots.Unmark(slot);
     }
-    run.clear();
-    for (std::size_t j = 0; j < circle.size(); ++j) run.push_back(circle[(start + j) % circle.size()]);
-
-    RestraintNodeLoads loads{nodes[entries[0]], {}};
-    AddLoadGroups(run, loadSlice, loads.loads.data());
-    RoundLoads(loads.loads.data());
-    result.push_back(loads);
+    order.nodes.push_back(nodes[entries[0]]);
+    order.firstEntry.push_back(order.entries.size());
+    for (std::size_t j = 0; j < circle.size(); ++j) order.entries.push_back(circle[(start + j) % circle.size()]);
     for (const std::size_t e : entries) smaller.Mark(e);
     g = end;
+  }
+  order.firstEntry.push_back(order.entries.size());
+  return order;
+}
+
+void SumInOrder(const SumOrder& order, std::span<const std::int32_t> loadWords, std::size_t stride,
+                float* sums) {
+  for (std::size_t i = 0; i < order.nodes.size(); ++i) {
+    float* const node = sums + 6 * i;
+    std::fill(node, node + 6, 0.0f);
+    for (std::size_t j = order.firstEntry[i]; j < order.firstEntry[i + 1]; ++j) {
+      const std::int32_t* const group = loadWords.data() + order.entries[j] * stride;
+      for (std::size_t m = 0; m < 6; ++m) node[m] += WordAsReal(group[m]);
+    }
+    RoundLoads(node);
+  }
+}
+
+std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std::int32_t> nodes,
+                                                             std::span<const std::int32_t> loadSlice,
+                                                             std::int32_t entryCount) {
+  const SumOrder order = SumOrderAtEveryRestraintNode(nodes, entryCount);
+  std::vector<float> sums(6 * order.nodes.size());
+  SumInOrder(order, loadSlice, kLoadGroupWords, sums.data());
+  std::vector<RestraintNodeLoads> result(order.nodes.size());
+  for (std::size_t i = 0; i < result.size(); ++i) {
+    result[i].node = order.nodes[i];
+    std::copy_n(sums.begin() + static_cast<std::ptrdiff_t>(6 * i), 6, result[i].loads.begin());
   }
   return result;
 }

@@ -59,6 +59,21 @@ struct RestraintNodeLoads {
   std::array<float, 6> loads;  // summed and rounded as SumRestraintLoads does
 };
 
+// For every node with restraint entries, in ascending node order, its entries (0-based, in file
+// order) in the order SumRestraintLoads adds them. It depends on the restraint node list only, so
+// a job works it out once for all its cases.
+struct SumOrder {
+  std::vector<std::int32_t> nodes;       // the nodes, ascending
+  std::vector<std::size_t> firstEntry;   // node i's entries are entries[firstEntry[i]..firstEntry[i + 1])
+  std::vector<std::size_t> entries;
+};
+SumOrder SumOrderAtEveryRestraintNode(std::span<const std::int32_t> nodes, std::int32_t entryCount);
+
+// Each node's six loads summed in its order and rounded, into sums (six a node, as order.nodes):
+// entry e's loads are words stride * e to stride * e + 5 of loadWords.
+void SumInOrder(const SumOrder& order, std::span<const std::int32_t> loadWords, std::size_t stride,
+                float* sums);
+
 // The loads of every node with restraint entries, in ascending node order, each as
 // SumRestraintLoads gives them; the entries are given in file order.
 std::vector<RestraintNodeLoads> SumLoadsAtEveryRestraintNode(std::span<const std::int32_t> nodes,

@@ -171,24 +171,13 @@ ResultsRead JobFile::ReadDisplacementsAt(std::int32_t ordinal, std::span<const i
   return ResultsRead::kRead;
 }
 
-std::optional<std::vector<RestraintNodeLoads>> JobFile::ReadSupportLoads(
-    std::int32_t ordinal, std::span<const std::int32_t> restraintNodes) {
-  // The case's loads in a work area's grouping: twelve words to an entry, of which the sums take
-  // the first six.
-  constexpr std::size_t kGroupWords = 12;
-  if (!ResultsReadable()) return std::nullopt;
-  const std::size_t entries = restraintNodes.size();
-  std::vector<std::int32_t> slice(kGroupWords * entries, 0);
+bool JobFile::ReadCaseLoads(std::int32_t ordinal, std::vector<std::int32_t>& words) {
+  if (!ResultsReadable()) return false;
+  const std::int64_t count = layout_.counts().entries * loadValuesPerEntry();
+  words.resize(static_cast<std::size_t>(count));
+  if (count == 0) return true;
   ResultsValueReader reader(runtime_, kOutputUnit, layout_);
-  for (std::size_t e = 0; e < entries; ++e) {
-    for (int m = 0; m < 6; ++m) {
-      if (!reader.SectionTwoValue(layout_.LoadValue(ordinal, static_cast<std::int64_t>(e), m),
-                                  slice[e * kGroupWords + static_cast<std::size_t>(m)])) {
-        return std::nullopt;
-      }
-    }
-  }
-  return SumLoadsAtEveryRestraintNode(restraintNodes, slice, static_cast<std::int32_t>(entries));
+  return reader.SectionTwoValues(layout_.LoadValue(ordinal, 0, 0), count, words.data());
 }
 
 }  // namespace viru4deduz

@@ -85,10 +85,10 @@ class JobFile {
   // The node list, and the node of every restraint entry in file order.
   std::optional<std::vector<std::int32_t>> ReadNodeList();
   std::optional<std::vector<std::int32_t>> ReadRestraintNodes();
-  // The loads of every node with restraints in stored case `ordinal`, by ascending node number;
-  // restraintNodes as ReadRestraintNodes gave them.
-  std::optional<std::vector<RestraintNodeLoads>> ReadSupportLoads(
-      std::int32_t ordinal, std::span<const std::int32_t> restraintNodes);
+  // The load values of every restraint entry in stored case `ordinal`, loadValuesPerEntry() to
+  // an entry in file order, as the bits of 4-byte reals, read many records at a time.
+  bool ReadCaseLoads(std::int32_t ordinal, std::vector<std::int32_t>& words);
+  int loadValuesPerEntry() const { return layout_.version().loadValuesPerEntry; }
 
  private:
   void ListCases();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
 
 #include "common/saturating.h"
 #include "outfile/record_readers.h"
@@ -110,6 +111,36 @@ bool ResultsValueReader::SectionTwoValue(std::int64_t value, std::int32_t& out) 
     out = std::bit_cast<std::int32_t>(UnpackReal3(buffer_ + (value % perRecord) * 3));
   } else {
     std::memcpy(&out, buffer_ + (value % perRecord) * 4, 4);
+  }
+  return true;
+}
+
+bool ResultsValueReader::SectionTwoValues(std::int64_t value, std::int64_t count, std::int32_t* out) {
+  constexpr std::int64_t kChunkRecords = 256;
+  const std::int64_t perRecord = layout_.valuesPerRecord();
+  const bool packed = layout_.version().packedResults;
+  std::vector<unsigned char> chunk;
+  while (count > 0) {
+    const std::int64_t within = value % perRecord;
+    const std::int64_t records = std::min((within + count + perRecord - 1) / perRecord, kChunkRecords);
+    chunk.resize(static_cast<std::size_t>(records) * kRecordLength);
+    std::int64_t done = 0;
+    if (runtime_.ReadRecords(unit_, layout_.SectionTwoRecord(value), records, chunk.data(), &done) > 0) {
+      return false;
+    }
+    for (std::int64_t r = 0; r < records; ++r) {
+      const unsigned char* const bytes = chunk.data() + r * kRecordLength;
+      const std::int64_t first = r == 0 ? within : 0;
+      const std::int64_t run = std::min(count, perRecord - first);
+      if (packed) {
+        for (std::int64_t i = 0; i < run; ++i) out[i] = std::bit_cast<std::int32_t>(UnpackReal3(bytes + (first + i) * 3));
+      } else {
+        std::memcpy(out, bytes + first * 4, static_cast<std::size_t>(run) * 4);
+      }
+      out += run;
+      value += run;
+      count -= run;
+    }
   }
   return true;
 }

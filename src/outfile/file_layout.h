@@ -92,6 +92,8 @@ class ResultsValueReader {
   bool SectionOneWords(std::int64_t word, std::int64_t count, std::int32_t* out);
   // Section 2 value (0-based), as the bits of a 4-byte real (packed values unpacked).
   bool SectionTwoValue(std::int64_t value, std::int32_t& out);
+  // count Section 2 values from value (0-based) on, the same way, many records at a time.
+  bool SectionTwoValues(std::int64_t value, std::int64_t count, std::int32_t* out);
 
  private:
   bool Load(std::int64_t record);
