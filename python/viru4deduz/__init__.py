@@ -1,0 +1,160 @@
+"""Support loads and node displacements of pipe stress jobs, as numpy arrays.
+
+A first example (the bundled sample job)::
+
+    import viru4deduz
+    with viru4deduz.open("build/release/sample/PIPE1.X4") as job:
+        for case in job.cases:
+            print(case.number, case.label)
+        frame = job.supports_frame().loc[1]          # case 1, one row per support node
+        print(frame, frame["FY"].idxmin(), frame["FY"].min())
+
+``open(path)`` takes the job file (PIPE1.X4), its output file (PIPE1._P) or the name without an
+extension; each path component is matched without regard to case where it does not exist as
+spelled. Every value is bit for bit what the module's GetLoads returns for it: loads are summed
+over a node's restraint entries and rounded to whole numbers, rotations are in degrees.
+"""
+
+from __future__ import annotations
+
+import dataclasses
+import os
+
+import numpy
+
+from . import _viru4deduz
+
+__all__ = ["open", "Job", "Case", "DamagedFileError", "NoRestraintError", "NoResultsError"]
+
+LOAD_COLUMNS = ("FX", "FY", "FZ", "MX", "MY", "MZ")
+DISPLACEMENT_COLUMNS = ("DX", "DY", "DZ", "RX", "RY", "RZ")
+
+
+class DamagedFileError(ValueError):
+    """The output file is damaged, or is not an output file at all.
+
+    ``path`` is the output file, ``record`` the 256-byte record where it applies (0 where none
+    does), ``reason`` what is wrong."""
+
+    def __init__(self, path: str, record: int, reason: str):
+        where = f" (record {record})" if record else ""
+        super().__init__(f"{path}: {reason}{where}")
+        self.path, self.record, self.reason = path, record, reason
+
+
+class NoRestraintError(LookupError):
+    """The node has no restraint in the case: there are no support loads to give."""
+
+    def __init__(self, node: int, case: int, reason: str = "no restraint at the node"):
+        super().__init__(f"node {node}, load case {case}: {reason}")
+        self.node, self.case, self.reason = node, case, reason
+
+
+class NoResultsError(LookupError):
+    """The job has no such load case, or its output file stores no results for it."""
+
+    def __init__(self, case: int, reason: str = "no results for the case"):
+        super().__init__(f"load case {case}: {reason}")
+        self.case, self.reason = case, reason
+
+
+_viru4deduz._set_error_classes(DamagedFileError, NoRestraintError, NoResultsError)
+
+
+@dataclasses.dataclass(frozen=True)
+class Case:
+    """A load case as the module labels it."""
+
+    number: int              # as a host names it: 1, 2, ..., the skipped leading cases included
+    label: str               # the module's label ("CASE 1 (OPE) W+D1+T1+P1")
+    stress_type: str | None  # "OPE", "SUS", "EXP", "OCC", "HGR", "FAT", "HYD", or None
+    active: bool             # False for a discarded case
+    skipped: bool            # one of the leading cases the module's selection list leaves out
+    has_results: bool        # the output file stores this case's own results
+
+
+class Job:
+    """An open job. Use ``viru4deduz.open``; close it, or use it as a context manager."""
+
+    def __init__(self, path: str | os.PathLike):
+        self._job = _viru4deduz._Job(os.fspath(path))
+        self.version: int = self._job.version()
+        self.output_file: str = self._job.output_file()
+        self.cases: list[Case] = [
+            Case(number, label.decode("cp1252", errors="replace"), stress or None, active, not offered, results)
+            for number, label, stress, active, offered, results in self._job.cases()]
+        self._nodes = self._support_nodes = None
+
+    def __enter__(self) -> "Job":
+        return self
+
+    def __exit__(self, *exc) -> None:
+        self.close()
+
+    def __repr__(self) -> str:
+        state = "closed" if self.closed else f"version {self.version}, {len(self.cases)} cases"
+        return f"<viru4deduz.Job {self.output_file!r}: {state}>"
+
+    def close(self) -> None:
+        """Closes the output file; the job answers nothing more."""
+        self._job.close()
+
+    @property
+    def closed(self) -> bool:
+        return self._job.closed
+
+    @property
+    def nodes(self) -> numpy.ndarray:
+        """The node numbers of the results, in file order (int32)."""
+        if self._nodes is None:
+            self._nodes = self._job.nodes()
+        return self._nodes
+
+    @property
+    def support_nodes(self) -> numpy.ndarray:
+        """The nodes with restraints, ascending, each once (int32)."""
+        if self._support_nodes is None:
+            self._support_nodes = self._job.support_nodes()
+        return self._support_nodes
+
+    @property
+    def stored_cases(self) -> list[int]:
+        """The numbers of the cases whose results the file stores: the first axis of supports()."""
+        return [case.number for case in self.cases if case.has_results]
+
+    def loads(self, node: int, case: int) -> numpy.ndarray:
+        """FX FY FZ MX MY MZ at the node in the case (float32), as GetLoads gives them."""
+        return self._job.loads(node, case)
+
+    def displacements(self, node: int, case: int) -> numpy.ndarray:
+        """DX DY DZ RX RY RZ of the node in the case (float32, rotations in degrees); zeros for a
+        node without displacements, as GetLoads gives them."""
+        return self._job.displacements(node, case)
+
+    def supports(self, case: int | None = None) -> numpy.ndarray:
+        """The loads at every support node (in the order of support_nodes): for one case an array
+        (supports, 6); without a case (stored cases, supports, 6), over stored_cases."""
+        if case is not None:
+            return self._job.supports([case])[0]
+        return self._job.supports(self.stored_cases)
+
+    def supports_frame(self):
+        """The loads at every support in every stored case as a pandas DataFrame indexed by
+        (case, node), with the columns FX FY FZ MX MY MZ and the case's label."""
+        import pandas
+
+        cases = self.stored_cases
+        nodes = self.support_nodes
+        values = self.supports().reshape(-1, 6)
+        index = pandas.MultiIndex.from_product([cases, nodes], names=["case", "node"])
+        frame = pandas.DataFrame(values, index=index, columns=list(LOAD_COLUMNS))
+        labels = {case.number: case.label for case in self.cases}
+        frame["label"] = numpy.repeat([labels[k] for k in cases], len(nodes))
+        return frame
+
+
+def open(path: str | os.PathLike) -> Job:  # noqa: A001 - the name scripts use
+    """Opens the job that path names (the job file, its output file or the name without an
+    extension). Raises FileNotFoundError when there is no output file, DamagedFileError when it is
+    damaged or not an output file, OSError when it cannot be read."""
+    return Job(path)

@@ -1,0 +1,137 @@
+"""The Python package against the command's JSON, on the bundled sample and on jobs of the
+project's writer in several versions: every value bit for bit, every error type, the context
+manager closing the file, and jobs read from several threads at once."""
+
+import json
+import os
+import shutil
+import subprocess
+import threading
+
+import numpy
+import pytest
+
+import viru4deduz
+
+CLI = os.environ["VIRU4DEDUZ_CLI"]
+WRITER = os.environ["VIRU4DEDUZ_WRITER"]
+SAMPLE = os.environ["VIRU4DEDUZ_SAMPLE"]
+VERSIONS = [110, 711, 1211, 1451, 1521, 1531]
+
+
+def command(*args):
+    """The command's JSON document for args."""
+    return json.loads(subprocess.run([CLI, *args, "--json"], check=True, capture_output=True, text=True).stdout)
+
+
+def as_float32(row, keys):
+    return numpy.array([row[k] for k in keys], dtype=numpy.float32)
+
+
+def written(tmp_path, version):
+    path = tmp_path / f"job{version}._p"
+    subprocess.run([WRITER, str(path), str(version)], check=True)
+    return str(path)
+
+
+def assert_same_bits(a, b):
+    assert a.dtype == b.dtype == numpy.float32 and a.tobytes() == b.tobytes(), (a, b)
+
+
+@pytest.fixture(params=["sample"] + VERSIONS)
+def job_path(request, tmp_path):
+    if request.param == "sample":
+        shutil.copy(SAMPLE, tmp_path / "PIPE1._P")
+        return str(tmp_path / "pipe1.x4")  # the job file's name, in another case
+    return written(tmp_path, request.param)
+
+
+def test_every_value_is_the_commands(job_path):
+    supports = command("supports", job_path, "--all-cases")
+    with viru4deduz.open(job_path) as job:
+        assert job.version == supports["version"]
+        assert [(c.number, c.label, c.skipped, c.has_results) for c in job.cases] == [
+            (c["case"], c["label"], c["skipped"], c["results"]) for c in command("cases", job_path)["cases"]]
+        stored = [c for c in supports["cases"] if c["results"]]
+        assert job.stored_cases == [c["case"] for c in stored]
+        assert list(job.support_nodes) == [row["node"] for row in stored[0]["rows"]]
+        assert job.support_nodes.dtype == job.nodes.dtype == numpy.int32
+        every = job.supports()
+        assert every.shape == (len(stored), len(job.support_nodes), 6)
+        frame = job.supports_frame()
+        for k, case in enumerate(stored):
+            one = job.supports(case["case"])
+            for s, row in enumerate(case["rows"]):
+                expected = as_float32(row, ["fx", "fy", "fz", "mx", "my", "mz"])
+                for got in (every[k, s], one[s], job.loads(row["node"], case["case"]),
+                            frame.loc[(case["case"], row["node"])][list(viru4deduz.LOAD_COLUMNS)].to_numpy(numpy.float32)):
+                    assert_same_bits(got, expected)
+            assert (frame.loc[case["case"]]["label"] == case["label"]).all()
+        for node in list(job.nodes[:3]) + [job.nodes[-1]]:
+            moved = command("displacements", job_path, "--node", str(node), "--case", str(stored[-1]["case"]))
+            row = moved["cases"][0]["rows"][0]
+            assert_same_bits(job.displacements(int(node), stored[-1]["case"]),
+                             as_float32(row, ["dx", "dy", "dz", "rx", "ry", "rz"]))
+
+
+def test_each_error_has_its_type(tmp_path):
+    with pytest.raises(FileNotFoundError) as missing:
+        viru4deduz.open(tmp_path / "absent.x4")
+    assert missing.value.filename.endswith("absent._p")
+    path = written(tmp_path, 1531)
+    with open(path, "rb") as f:
+        whole = f.read()
+    (tmp_path / "cut._p").write_bytes(whole[:len(whole) - 512])
+    with viru4deduz.open(tmp_path / "cut._p") as cut, pytest.raises(viru4deduz.DamagedFileError) as damaged:
+        cut.supports()
+    assert isinstance(damaged.value, ValueError)
+    assert damaged.value.path.endswith("cut._p") and damaged.value.record == len(whole) // 256 - 1
+    assert "end of the file" in damaged.value.reason
+    (tmp_path / "other._p").write_bytes(b"x" * 300)
+    with pytest.raises(viru4deduz.DamagedFileError, match="not one the module reads"):
+        viru4deduz.open(tmp_path / "other._p")
+    with viru4deduz.open(path) as job:
+        free = next(int(n) for n in job.nodes if n not in set(job.support_nodes))
+        with pytest.raises(viru4deduz.NoRestraintError) as unrestrained:
+            job.loads(free, 1)
+        assert isinstance(unrestrained.value, LookupError)
+        assert (unrestrained.value.node, unrestrained.value.case) == (free, 1)
+        for case in (0, len(job.cases) + 1):
+            with pytest.raises(viru4deduz.NoResultsError) as none:
+                job.supports(case)
+            assert isinstance(none.value, LookupError) and none.value.case == case
+
+
+def test_the_context_manager_closes_the_file(tmp_path):
+    path = written(tmp_path, 1531)
+    open_files = lambda: {os.path.realpath(f"/proc/self/fd/{fd}") for fd in os.listdir("/proc/self/fd")}
+    with viru4deduz.open(path) as job:
+        assert os.path.realpath(path) in open_files()
+    assert job.closed and os.path.realpath(path) not in open_files()
+    with pytest.raises(ValueError, match="closed"):
+        job.loads(10, 1)
+
+
+def test_jobs_answer_from_several_threads_at_once(tmp_path):
+    paths = [written(tmp_path, v) for v in (1451, 1531)]
+    jobs = [viru4deduz.open(p) for p in paths]
+    expected = [job.supports() for job in jobs]
+    wrong = []
+
+    def work(k):
+        for _ in range(200):
+            if jobs[k % 2].supports().tobytes() != expected[k % 2].tobytes():
+                wrong.append(k)
+
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(4)]  # two threads share each job
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert not wrong
+    for job in jobs:
+        job.close()
+
+
+def test_help_shows_a_first_example():
+    assert "viru4deduz.open(" in viru4deduz.__doc__ and "supports_frame()" in viru4deduz.__doc__
