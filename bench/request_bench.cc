@@ -15,45 +15,12 @@
 #include <vector>
 
 #include "VirU4Deduz/Job.h"
+#include "bench_jobs.h"
 #include "one_request.h"
 #include "writer/output_writer.h"
 
 namespace viru4deduz {
 namespace {
-
-struct JobShape {
-  std::int32_t version;
-  int nodes, entries, cases;
-};
-
-// The jobs, by number: 0 the large one, 1 the same packed with half the cases, 2 a model of
-// 1,000 cases, 3 the same model with one case, 4 a model of many supports.
-constexpr JobShape kShapes[] = {
-    {1531, 20000, 2000, 200}, {1451, 20000, 2000, 100}, {1531, 2000, 300, 1000},
-    {1531, 2000, 300, 1}, {1531, 3000, 10000, 20},
-};
-
-writer::OutputJob JobOf(const JobShape& shape) {
-  writer::OutputJob job;
-  job.version = shape.version;
-  for (int n = 1; n <= shape.nodes; ++n) job.nodes.push_back(n);
-  for (int e = 0; e < shape.entries; ++e) {
-    job.restraints.push_back({(e * 7919) % shape.nodes + 1, e});
-  }
-  job.hangerCount = shape.entries / 20;
-  job.resultCountB = shape.entries / 2;
-  job.hangerRecords.assign(static_cast<std::size_t>(job.hangerCount), std::vector<std::int32_t>(64, 1));
-  job.codes.clear();
-  for (int k = 1; k <= shape.cases; ++k) job.codes.insert(job.codes.end(), {-4, 1, 3, 6});
-  job.codes.push_back(-999);
-  job.loads.assign(static_cast<std::size_t>(shape.cases),
-                   std::vector<std::array<float, 12>>(static_cast<std::size_t>(shape.entries),
-                                                      {1.5f, -2.0f, 3.0f, 4.0f, 5.0f, 6.0f}));
-  job.displacements.assign(static_cast<std::size_t>(shape.cases),
-                           std::vector<std::array<float, 6>>(static_cast<std::size_t>(shape.nodes),
-                                                             {0.5f, 0.25f, 0.125f, 0.01f, 0.02f, 0.03f}));
-  return job;
-}
 
 class JobOnDisk {
  public:
@@ -128,6 +95,29 @@ void BM_JobLibrary(benchmark::State& state) {
 BENCHMARK(BM_JobLibrary)
     ->Args({0, 1})->Args({0, 2})->Args({1, 1})->Args({2, 1})->Args({3, 1})->Args({4, 1})
     ->Unit(benchmark::kMillisecond);
+
+// The loads at every support in every stored case into one array (cases, supports, 6), as the
+// Python package's job.supports() fills it: the job opened once, the order of each support's
+// entries worked out on the first pass.
+void BM_SupportsEveryCase(benchmark::State& state) {
+  const JobOnDisk& job = Job(static_cast<int>(state.range(0)));
+  const api::Job opened = api::Job::Open(job.JobPath());
+  const std::size_t supports = opened.SupportNodes().size();
+  std::vector<int> stored;
+  for (const api::LoadCase& c : opened.cases()) {
+    if (c.hasResults) stored.push_back(c.number);
+  }
+  std::vector<float> all(stored.size() * supports * 6);
+  for (auto _ : state) {
+    for (std::size_t k = 0; k < stored.size(); ++k) {
+      opened.SupportLoadsInto(stored[k], std::span<float>(all).subspan(k * supports * 6, supports * 6));
+    }
+    benchmark::DoNotOptimize(all.data());
+  }
+  state.counters["cases"] = static_cast<double>(stored.size());
+  state.counters["supports"] = static_cast<double>(supports);
+}
+BENCHMARK(BM_SupportsEveryCase)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PlainRead(benchmark::State& state) {
   const JobOnDisk& job = Job(static_cast<int>(state.range(0)));

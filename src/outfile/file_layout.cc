@@ -122,6 +122,19 @@ bool ResultsValueReader::SectionTwoValues(std::int64_t value, std::int64_t count
   std::vector<unsigned char> chunk;
   while (count > 0) {
     const std::int64_t within = value % perRecord;
+    // Whole records of 4-byte reals are the values as they are: they go straight to out.
+    if (!packed && within == 0 && count >= perRecord) {
+      const std::int64_t records = count / perRecord;
+      std::int64_t done = 0;
+      if (runtime_.ReadRecords(unit_, layout_.SectionTwoRecord(value), records,
+                               reinterpret_cast<unsigned char*>(out), &done) > 0) {
+        return false;
+      }
+      out += records * perRecord;
+      value += records * perRecord;
+      count -= records * perRecord;
+      continue;
+    }
     const std::int64_t records = std::min((within + count + perRecord - 1) / perRecord, kChunkRecords);
     chunk.resize(static_cast<std::size_t>(records) * kRecordLength);
     std::int64_t done = 0;
