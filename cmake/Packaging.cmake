@@ -10,6 +10,7 @@
 #                                   files and the example programs' sources (examples/)
 #   command      viru4deduz         the command, its man page, bash completion and sample job
 #                                   (tools/cli, tools/sample)
+#   python       python3-viru4deduz the Python package (python/), when it is built
 include(CMakePackageConfigHelpers)
 
 target_include_directories(VirU4Deduz PUBLIC
@@ -90,6 +91,9 @@ install(FILES ${CMAKE_BINARY_DIR}/package/viru4deduz.pc ${CMAKE_BINARY_DIR}/pack
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime jobapi development command)
+if(VIRU4DEDUZ_PYTHON_BUILT)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+endif()
 set(CPACK_PACKAGE_NAME viru4deduz)
 set(CPACK_PACKAGE_VENDOR "VirU4Deduz developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -115,6 +119,18 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_JOBAPI_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-viru4deduz)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+# The extension is built for one Python version (its file name says which) and links the job
+# library of this very version; dpkg-shlibdeps would look for the job library's package among
+# the installed ones, so the dependencies are said here.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
+if(VIRU4DEDUZ_PYTHON_BUILT)
+  math(EXPR python_next_minor "${VIRU4DEDUZ_PYTHON_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+    "${CPACK_DEBIAN_JOBAPI_PACKAGE_NAME} (= ${PROJECT_VERSION}), libc6, libstdc++6, python3 (>= ${VIRU4DEDUZ_PYTHON_VERSION_MAJOR}.${VIRU4DEDUZ_PYTHON_VERSION_MINOR}~), python3 (<< ${VIRU4DEDUZ_PYTHON_VERSION_MAJOR}.${python_next_minor}), python3-numpy")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS python3-pandas)
+endif()
 # dpkg runs ldconfig once at the end of a run for every package that activates its trigger, as
 # a package with a shared library in the loader's directories must. (CPack's own maintainer
 # scripts run ldconfig as well, which lintian warns of: harmless, and CPack cannot leave them out
@@ -158,6 +174,13 @@ string(JOIN "\n" CPACK_DEBIAN_COMMAND_DESCRIPTION
   "support, the displacements of nodes, the load cases with their labels, and"
   "what an output file holds, as a table, CSV or JSON. It holds the module's"
   "code itself. A sample job comes with it.")
+
+string(JOIN "\n" CPACK_DEBIAN_PYTHON_DESCRIPTION
+  "support loads and displacements from pipe stress jobs - Python 3"
+  ${about_module}
+  "This package holds the Python package viru4deduz: a job's load cases, the"
+  "loads at its supports and the displacements of its nodes as numpy arrays,"
+  "and pandas frames of the support loads (with python3-pandas).")
 
 # Each package's copyright file and changelog (packaging/), in /usr/share/doc/<package>. They go
 # into the packages only: a component install, as CPack makes, takes EXCLUDE_FROM_ALL files, and

@@ -205,6 +205,27 @@ if cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/c
       fail "man page examples: $(diff <(echo "$transcript") <(echo "$got"))"
   fi
 
+  if [ -f "$(deb python3-viru4deduz)" ]; then
+    holds python3-viru4deduz "^-.* \./usr/lib/python3/dist-packages/viru4deduz/__init__\.py$" \
+      "^-.* \./usr/lib/python3/dist-packages/viru4deduz/_viru4deduz\.cpython-[0-9]+-.*\.so$" \
+      "^-.* \./usr/lib/python3/dist-packages/viru4deduz/__init__\.pyi$"
+    [[ $(dpkg-deb -f "$(deb python3-viru4deduz)" Depends) == "libviru4deduzjob0 (= $version), "*python3-numpy ]] ||
+      fail "python3-viru4deduz: Depends"
+
+    step "the packed Python package answers as the packed job library does"
+    pyroot="$work/pyroot"
+    dpkg-deb -x "$(deb python3-viru4deduz)" "$pyroot"
+    dpkg-deb -x "$(deb libviru4deduzjob0)" "$pyroot"
+    answer=$(cd "$work" && PYTHONPATH="$pyroot/usr/lib/python3/dist-packages" \
+      LD_LIBRARY_PATH="$pyroot/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)" /usr/bin/python3 -c '
+import sys, viru4deduz
+assert viru4deduz.__file__.startswith(sys.argv[1]), viru4deduz.__file__
+with viru4deduz.open(sys.argv[2]) as job:
+    print(int(job.supports(1)[0][1]))' "$pyroot" "$build_dir/sample/PIPE1.X4" 2>&1) ||
+      fail "python3-viru4deduz: $answer"
+    [ "$answer" = "-170" ] || fail "python3-viru4deduz: the sample's first support gives '$answer'"
+  fi
+
   step "lintian"
   command -v lintian >/dev/null || "$source_dir/scripts/install-deps" >&2 || fail "lintian: cannot install it"
   lintian --fail-on error "$work"/deb/*.deb || fail "lintian: errors in the packages"

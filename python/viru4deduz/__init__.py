@@ -4,10 +4,9 @@ A first example (the bundled sample job)::
 
     import viru4deduz
     with viru4deduz.open("build/release/sample/PIPE1.X4") as job:
-        for case in job.cases:
-            print(case.number, case.label)
-        frame = job.supports_frame().loc[1]          # case 1, one row per support node
-        print(frame, frame["FY"].idxmin(), frame["FY"].min())
+        print([case.label for case in job.cases])
+        frame = job.supports_frame().loc[1]            # case 1: a row for each support node
+        print(frame, "\nlargest vertical load:", frame["FY"].abs().max(), "at node", frame["FY"].abs().idxmax())
 
 ``open(path)`` takes the job file (PIPE1.X4), its output file (PIPE1._P) or the name without an
 extension; each path component is matched without regard to case where it does not exist as
