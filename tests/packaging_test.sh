@@ -216,7 +216,16 @@ if cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/c
     pyroot="$work/pyroot"
     dpkg-deb -x "$(deb python3-viru4deduz)" "$pyroot"
     dpkg-deb -x "$(deb libviru4deduzjob0)" "$pyroot"
-    answer=$(cd "$work" && PYTHONPATH="$pyroot/usr/lib/python3/dist-packages" \
+    # An instrumented build's extension needs the sanitizers' runtime loaded into the interpreter.
+    preload=""
+    if [ -n "$sanitize_flags" ]; then
+      case "$("$cxx" --version)" in
+        *clang*) preload=$("$cxx" -print-file-name="libclang_rt.asan-$(uname -m).so") ;;
+        *) preload=$("$cxx" -print-file-name=libasan.so) ;;
+      esac
+    fi
+    answer=$(cd "$work" && PYTHONPATH="$pyroot/usr/lib/python3/dist-packages" LD_PRELOAD="$preload" \
+      ASAN_OPTIONS=detect_leaks=0 \
       LD_LIBRARY_PATH="$pyroot/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)" /usr/bin/python3 -c '
 import sys, viru4deduz
 assert viru4deduz.__file__.startswith(sys.argv[1]), viru4deduz.__file__

@@ -17,11 +17,13 @@ CLI = os.environ["VIRU4DEDUZ_CLI"]
 WRITER = os.environ["VIRU4DEDUZ_WRITER"]
 SAMPLE = os.environ["VIRU4DEDUZ_SAMPLE"]
 VERSIONS = [110, 711, 1211, 1451, 1521, 1531]
+# The programs run without the sanitizers' runtime that a sanitizer build loads into this process.
+PROGRAM_ENV = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}
 
 
 def command(*args):
     """The command's JSON document for args."""
-    return json.loads(subprocess.run([CLI, *args, "--json"], check=True, capture_output=True, text=True).stdout)
+    return json.loads(subprocess.run([CLI, *args, "--json"], check=True, capture_output=True, text=True, env=PROGRAM_ENV).stdout)
 
 
 def as_float32(row, keys):
@@ -30,7 +32,7 @@ def as_float32(row, keys):
 
 def written(tmp_path, version):
     path = tmp_path / f"job{version}._p"
-    subprocess.run([WRITER, str(path), str(version)], check=True)
+    subprocess.run([WRITER, str(path), str(version)], check=True, env=PROGRAM_ENV)
     return str(path)
 
 
