@@ -60,6 +60,12 @@ class NoResultsError(LookupError):
 _viru4deduz._set_error_classes(DamagedFileError, NoRestraintError, NoResultsError)
 
 
+def _read_only(array: numpy.ndarray) -> numpy.ndarray:
+    """The job keeps the arrays it hands out more than once: nobody may change them under it."""
+    array.flags.writeable = False
+    return array
+
+
 @dataclasses.dataclass(frozen=True)
 class Case:
     """A load case as the module labels it."""
@@ -106,14 +112,14 @@ class Job:
     def nodes(self) -> numpy.ndarray:
         """The node numbers of the results, in file order (int32)."""
         if self._nodes is None:
-            self._nodes = self._job.nodes()
+            self._nodes = _read_only(self._job.nodes())
         return self._nodes
 
     @property
     def support_nodes(self) -> numpy.ndarray:
         """The nodes with restraints, ascending, each once (int32)."""
         if self._support_nodes is None:
-            self._support_nodes = self._job.support_nodes()
+            self._support_nodes = _read_only(self._job.support_nodes())
         return self._support_nodes
 
     @property

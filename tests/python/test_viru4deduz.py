@@ -58,6 +58,8 @@ def test_every_value_is_the_commands(job_path):
         assert job.stored_cases == [c["case"] for c in stored]
         assert list(job.support_nodes) == [row["node"] for row in stored[0]["rows"]]
         assert job.support_nodes.dtype == job.nodes.dtype == numpy.int32
+        with pytest.raises(ValueError):  # kept by the job, so not to be changed
+            job.support_nodes[0] = 0
         every = job.supports()
         assert every.shape == (len(stored), len(job.support_nodes), 6)
         frame = job.supports_frame()
