@@ -27,6 +27,7 @@ target_include_directories(VirU4DeduzJob PUBLIC $<INSTALL_INTERFACE:${CMAKE_INST
 install(TARGETS VirU4DeduzJob EXPORT VirU4DeduzTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT jobapi NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/Job.h
+              ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/Envelope.h
               ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/FileReport.h
               ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/HostSettings.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz COMPONENT development)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "VirU4Deduz/Envelope.h"
 #include "VirU4Deduz/Job.h"
 
 namespace py = pybind11;
@@ -150,6 +151,31 @@ PYBIND11_MODULE(_viru4deduz, m) {
            [](PyJob& j, std::int32_t node, int loadCase) {
              return Set(j.Call([&](Job& job) { return job.DisplacementsAt(node, node, loadCase)[0]; }, node,
                                loadCase));
+           })
+      // The envelope over the cases chosen as the job library chooses them: (the cases taken, the
+      // support nodes, max (supports, 6), its cases, min, its cases).
+      .def("envelope",
+           [](PyJob& j, const std::vector<int>& cases, const std::vector<std::string>& types, bool includeInactive) {
+             std::vector<int> taken;
+             const auto envelope = j.Call([&](Job& job) {
+               taken = viru4deduz::api::SelectCases(job, {cases, types, includeInactive});
+               return viru4deduz::api::EnvelopeOf(job, taken);
+             });
+             const auto n = static_cast<py::ssize_t>(envelope.size());
+             py::array_t<std::int32_t> nodes(n), maxCase({n, py::ssize_t{6}}), minCase({n, py::ssize_t{6}});
+             py::array_t<float> max({n, py::ssize_t{6}}), min({n, py::ssize_t{6}});
+             for (py::ssize_t i = 0; i < n; ++i) {
+               const auto& at = envelope[static_cast<std::size_t>(i)];
+               nodes.mutable_at(i) = at.node;
+               for (py::ssize_t m = 0; m < 6; ++m) {
+                 const auto& r = at.components[static_cast<std::size_t>(m)];
+                 max.mutable_at(i, m) = r.max;
+                 maxCase.mutable_at(i, m) = r.maxCase;
+                 min.mutable_at(i, m) = r.min;
+                 minCase.mutable_at(i, m) = r.minCase;
+               }
+             }
+             return py::make_tuple(taken, nodes, max, maxCase, min, minCase);
            })
       // The loads at every support, in the order of support_nodes, for each of the cases: an
       // array (len(cases), supports, 6), filled case by case.

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 #include <variant>
@@ -159,7 +161,7 @@ TEST_F(CliTest, EveryCommandWritesTheModulesNumbersInEveryFormat) {
         EXPECT_EQ(doc.front(), job);
         EXPECT_EQ(doc["version"], 1531);
         for (const Json& one : doc["cases"]) {
-          EXPECT_EQ(one.size(), count == 0 ? 4U : 5U) << one;
+          EXPECT_EQ(one.size(), count == 0 ? 5U : 6U) << one;
           EXPECT_TRUE(one.contains("skipped") && one.contains("results") && (count == 0 || one.contains("rows"))) << one;
         }
         JsonRows(doc, 0, rows);
@@ -213,6 +215,65 @@ TEST_P(CliVersionTest, SupportsAgreeWithGetLoadsAndInspectPlacesEveryTableWhereT
 
 INSTANTIATE_TEST_SUITE_P(Versions, CliVersionTest, ::testing::ValuesIn(kVersions));
 
+// The envelope equals one worked out here from supports --all-cases: for each support and
+// component the largest and smallest value and the lowest case that gives it, over the active
+// cases with results (case 2 is discarded), over the OPE and SUS cases with --type, over every
+// case with --include-inactive, and over the cases --cases names.
+TEST_F(CliTest, EnvelopeIsTheRangeOfTheSupportsOverTheChosenCases) {
+  for (std::int32_t version : {711, 1211, 1451, 1531}) {
+    writer::OutputJob written = LabelledJob(version);
+    written.options[{2, 3}] = 1;  // case 2 discarded
+    const std::string job = AddJob("env" + std::to_string(version), written);
+    const Json all = Json::parse(Cli({"supports", job, "--all-cases", "--json"}).out);
+    const auto expected = [&](const std::function<bool(const Json&)>& taken) {
+      std::map<std::pair<int, int>, std::tuple<float, int, float, int>> range;  // (node, component)
+      for (const Json& one : all["cases"]) {
+        if (!taken(one)) continue;
+        for (const Json& row : one["rows"]) {
+          for (int m = 0; m < 6; ++m) {
+            const float v = row[std::string(1, "fffmmm"[m]) + "xyzxyz"[m]].get<float>();
+            const auto [at, fresh] = range.try_emplace({row["node"].get<int>(), m}, v, one["case"], v, one["case"]);
+            auto& [max, maxCase, min, minCase] = at->second;
+            if (v > max) max = v, maxCase = one["case"];
+            if (v < min) min = v, minCase = one["case"];
+          }
+        }
+      }
+      return range;
+    };
+    // The CSV's rows the same way, after its header.
+    const auto rows = [](const CliRun& run) {
+      std::map<std::pair<int, int>, std::tuple<float, int, float, int>> range;
+      std::istringstream lines(run.out);
+      std::string line;
+      std::getline(lines, line);
+      EXPECT_EQ(line, "NODE,COMPONENT,MAX,MAX_CASE,MIN,MIN_CASE");
+      while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string node, component, max, maxCase, min, minCase;
+        for (std::string* field : {&node, &component, &max, &maxCase, &min, &minCase}) std::getline(fields, *field, ',');
+        const int m = static_cast<int>(std::string("FXFYFZMXMYMZ").find(component) / 2);
+        range[{std::stoi(node), m}] = {std::stof(max), std::stoi(maxCase), std::stof(min), std::stoi(minCase)};
+      }
+      return range;
+    };
+    SCOPED_TRACE(version);
+    EXPECT_EQ(rows(Cli({"envelope", job, "--csv"})), expected([](const Json& c) { return c["active"].get<bool>(); }));
+    EXPECT_EQ(rows(Cli({"envelope", job, "--csv", "--include-inactive"})), expected([](const Json&) { return true; }));
+    EXPECT_EQ(rows(Cli({"envelope", job, "--csv", "--cases", "3,1"})),
+              expected([](const Json& c) { return c["case"] == 1 || c["case"] == 3; }));
+    EXPECT_EQ(rows(Cli({"envelope", job, "--csv", "--type", "ope,Sus", "--include-inactive"})),
+              expected([](const Json& c) { return c["case"] <= 2; }));  // case 1 OPE, case 2 SUS
+    const Json document = Json::parse(Cli({"envelope", job, "--json"}).out);
+    EXPECT_EQ(document["envelope"].size(), 5u * 6u);
+    EXPECT_EQ(document["cases"].size(), written.loads.size() - (version >= 1400));  // older tables keep no discards
+  }
+  const std::string job = dir_ / "env1531.x4";
+  EXPECT_EQ(Cli({"envelope", job, "--cases", "9"}).status, 64);
+  EXPECT_EQ(Cli({"envelope", job, "--type", "EXP", "--cases", "1"}).status, 1);  // case 1 is OPE: none left
+  EXPECT_EQ(Cli({"envelope", job, "--type", "ABC"}).status, 64);
+}
+
 // A backslash is a character of a name that holds it, and a separator only where no such name
 // exists: a job in a directory named a\b is read there, by its own name and by the upper-cased one.
 TEST_F(CliTest, AJobInADirectoryWhoseNameHoldsABackslashIsReadThere) {
@@ -230,14 +291,14 @@ TEST_F(CliTest, AJobInADirectoryWhoseNameHoldsABackslashIsReadThere) {
 TEST_F(CliTest, CasesListsEveryLabelInUtf8WithTheSkippedCaseMarked) {
   const std::string job = AddJob("rich", LabelledJob(1531));
   EXPECT_EQ(Cli({"cases", job}).out,
-            "CASE  SKIPPED  RESULTS  LABEL\n"
-            "   1  yes      yes      CASE 1 (OPE) W+2.5T1+P1\n"
-            "   2  no       yes      CASE 2 (SUS) W+D1\n"
-            "   3  no       yes      CASE 3 (EXP) L3=L1-L2\n"
-            "   4  no       yes      CASE 4 (OCC)  10.0000 Hz   0.00 \xC3\x98\n");
-  EXPECT_TRUE(Cli({"cases", job, "--csv"}).out.ends_with("\n4,false,true,CASE 4 (OCC)  10.0000 Hz   0.00 \xC3\x98\n"));
+            "CASE  ACTIVE  SKIPPED  RESULTS  LABEL\n"
+            "   1  yes     yes      yes      CASE 1 (OPE) W+2.5T1+P1\n"
+            "   2  yes     no       yes      CASE 2 (SUS) W+D1\n"
+            "   3  yes     no       yes      CASE 3 (EXP) L3=L1-L2\n"
+            "   4  yes     no       yes      CASE 4 (OCC)  10.0000 Hz   0.00 \xC3\x98\n");
+  EXPECT_TRUE(Cli({"cases", job, "--csv"}).out.ends_with("\n4,true,false,true,CASE 4 (OCC)  10.0000 Hz   0.00 \xC3\x98\n"));
   EXPECT_NE(Cli({"cases", job, "--json"}).out.find("\"version\": 1531,\n  \"cases\": [\n"
-                "    {\n      \"case\": 1,\n      \"label\": \"CASE 1 (OPE) W+2.5T1+P1\",\n      \"skipped\": true,\n"
+                "    {\n      \"case\": 1,\n      \"label\": \"CASE 1 (OPE) W+2.5T1+P1\",\n      \"active\": true,\n      \"skipped\": true,\n"
                 "      \"results\": true\n    },"), std::string::npos);
 }
 

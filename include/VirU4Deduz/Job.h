@@ -6,8 +6,8 @@
 // besides (message boxes, dialogs, the chain file, the settings, status words) is not done here:
 // a failure is an Error naming the output file, the record where it applies and the cause.
 //
-// A Job holds what it read of the file's control data and tables; each question reads what it
-// needs of the results from the file again. Distinct Job objects may be used from distinct
+// A Job holds what it read of the file's control data and tables and keeps the output file open
+// while it lives; each question reads what it needs of the results from the file again. Distinct Job objects may be used from distinct
 // threads at once; one Job is for one thread at a time. A Job moved from may only be destroyed
 // or assigned to.
 #ifndef VIRU4DEDUZ_JOB_H_

@@ -143,6 +143,29 @@ class Job:
             return self._job.supports([case])[0]
         return self._job.supports(self.stored_cases)
 
+    def envelope(self, cases=None, types=None, include_inactive: bool = False):
+        """The load summary per support as a pandas DataFrame with the columns NODE, COMPONENT,
+        MAX, MAX_CASE, MIN, MIN_CASE: for every support node and each of FX ... MZ, the largest and
+        the smallest load over the cases and the case that gives each (the lowest case number on
+        a tie). By default every active case with results of its own; ``cases`` names the cases
+        instead, ``types`` keeps only cases of those stress types ("OPE", "SUS", ...), and
+        ``include_inactive`` takes discarded cases too."""
+        import pandas
+
+        wanted = sorted(set(cases or []))
+        known = {case.number: case for case in self.cases}
+        for number in wanted:
+            if number not in known or not known[number].has_results:
+                reason = "not a load case of the job" if number not in known else "no results stored for it"
+                raise NoResultsError(number, reason)
+        _, nodes, high, high_case, low, low_case = self._job.envelope(
+            wanted, [t.upper() for t in (types or [])], include_inactive)
+        return pandas.DataFrame({
+            "NODE": numpy.repeat(nodes, 6),
+            "COMPONENT": numpy.tile(LOAD_COLUMNS, len(nodes)),
+            "MAX": high.reshape(-1), "MAX_CASE": high_case.reshape(-1),
+            "MIN": low.reshape(-1), "MIN_CASE": low_case.reshape(-1)})
+
     def supports_frame(self):
         """The loads at every support in every stored case as a pandas DataFrame indexed by
         (case, node), with the columns FX FY FZ MX MY MZ and the case's label."""

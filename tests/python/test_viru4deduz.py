@@ -81,6 +81,21 @@ def test_every_value_is_the_commands(job_path):
                 assert_same_bits(job.displacements(node, case), as_float32(row, ["dx", "dy", "dz", "rx", "ry", "rz"]))
 
 
+def test_the_envelope_is_the_commands(job_path):
+    with viru4deduz.open(job_path) as job:
+        for args, kwargs in (([], {}), (["--include-inactive"], {"include_inactive": True}),
+                             (["--type", "OPE,SUS"], {"types": ["ope", "SUS"]})):
+            expected = command("envelope", job_path, *args)["envelope"]
+            frame = job.envelope(**kwargs)
+            assert list(frame.columns) == ["NODE", "COMPONENT", "MAX", "MAX_CASE", "MIN", "MIN_CASE"]
+            assert [tuple(row) for row in frame.itertuples(index=False)] == [
+                (r["node"], r["component"], r["max"], r["max_case"], r["min"], r["min_case"]) for r in expected]
+        first = job.stored_cases[0]
+        assert (job.envelope(cases=[first])["MAX"].to_numpy() == job.supports(first).reshape(-1)).all()
+        with pytest.raises(viru4deduz.NoResultsError):
+            job.envelope(cases=[len(job.cases) + 1])
+
+
 def test_each_error_has_its_type(tmp_path):
     with pytest.raises(FileNotFoundError) as missing:
         viru4deduz.open(tmp_path / "absent.x4")

@@ -42,6 +42,7 @@ int AskForCase(CliUserInterface& ui, const JobFiles& files, const CaseRequest& r
   answer.version = job->version();
   answer.loadCase = loadCase;
   answer.skipped = !c.offered;
+  answer.active = c.active;
   answer.label = Windows1252ToUtf8(c.label);
   if (request.extractMode == 2) {
     const std::vector<bool> inJob = NodesInJob(*job, {request.nodes[0], request.nodes[1]});

@@ -22,6 +22,7 @@ struct CaseAnswer {
   std::int32_t version = 0;                    // the output file's format version
   int loadCase = 0;                            // the case used (the chosen one after the dialog)
   bool skipped = false;                        // one of the job's skipped leading cases
+  bool active = true;                          // false for a discarded case
   std::string label;                           // its label, UTF-8, without trailing blanks
   std::array<std::array<float, 6>, 2> sets{};  // result set i, components 1..6
   std::array<bool, 2> inJob{true, true};       // displacements: whether the job has node i

@@ -20,12 +20,12 @@ int RunCases(const Invocation& inv) {
   std::optional<api::Job> job;
   if (const int status = OpenJob(files, job)) return status;
 
-  Grid grid{{"CASE", "SKIPPED", "RESULTS", "LABEL"}, {}};
+  Grid grid{{"CASE", "ACTIVE", "SKIPPED", "RESULTS", "LABEL"}, {}};
   std::vector<Json> cases;
   for (const api::LoadCase& c : job->cases()) {
     const std::string label = Windows1252ToUtf8(c.label);
-    grid.rows.push_back({std::int64_t{c.number}, !c.offered, c.hasResults, label});
-    cases.push_back(CaseObject(c.number, label, !c.offered, c.hasResults));
+    grid.rows.push_back({std::int64_t{c.number}, c.active, !c.offered, c.hasResults, label});
+    cases.push_back(CaseObject(c.number, label, c.active, !c.offered, c.hasResults));
   }
   WriteCases(std::cout, inv.format, inv.job, files.outputFile, job->version(), cases, grid);
   return OutputStatus();

@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <iostream>
 #include <map>
@@ -87,6 +88,9 @@ struct Given {
   CLI::Option* nodeOption = nullptr;
   CLI::Option* caseOption = nullptr;
   CLI::Option* allCases = nullptr;
+  std::string casesText, typesText;  // envelope's lists, as given
+  CLI::Option* casesOption = nullptr;
+  CLI::Option* typesOption = nullptr;
   CLI::Option* formats[3] = {};  // --table, --json, --csv
 };
 
@@ -128,6 +132,23 @@ std::optional<int> DecimalInteger(const std::string& text) {
   return value;
 }
 
+// The items of a comma-separated list, blanks around them taken off; none for an empty text.
+std::vector<std::string> ListItems(const std::string& text) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (start <= text.size() && !text.empty()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    std::string item = text.substr(start, end - start);
+    item.erase(0, item.find_first_not_of(' '));
+    item.erase(item.find_last_not_of(' ') + 1);
+    items.push_back(item);
+    start = end + 1;
+  }
+  return items;
+}
+
+constexpr const char* kStressTypes[] = {"OPE", "SUS", "EXP", "OCC", "HGR", "FAT", "HYD"};
+
 // The first thing wrong with the subcommand's line, or "" when nothing is.
 std::string Check(const Given& given, Invocation& inv) {
   if (const std::vector<std::string> extras = given.app->remaining(); !extras.empty()) {
@@ -153,6 +174,24 @@ std::string Check(const Given& given, Invocation& inv) {
     if (!k) return "--case '" + given.caseText + "' is not a load case number (decimal digits)";
     if (*k < 1) return "--case " + given.caseText + " is not a load case: cases are numbered from 1";
     inv.caseNumber = *k;
+  }
+  if (given.casesOption != nullptr && given.casesOption->count() > 0) {
+    for (const std::string& item : ListItems(given.casesText)) {
+      const std::optional<int> k = DecimalInteger(item);
+      if (!k || *k < 1) return "--cases '" + given.casesText + "' is not a list of load case numbers (1,3,5)";
+      inv.cases.push_back(*k);
+    }
+    if (inv.cases.empty()) return "--cases names no load case";
+  }
+  if (given.typesOption != nullptr && given.typesOption->count() > 0) {
+    for (std::string item : ListItems(given.typesText)) {
+      for (char& c : item) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (std::find(std::begin(kStressTypes), std::end(kStressTypes), item) == std::end(kStressTypes)) {
+        return "--type '" + item + "' is not a stress type (OPE, SUS, EXP, OCC, HGR, FAT, HYD)";
+      }
+      inv.stressTypes.push_back(item);
+    }
+    if (inv.stressTypes.empty()) return "--type names no stress type";
   }
   if (given.allCases != nullptr && given.allCases->count() > 0 && inv.caseNumber != 0) {
     return "--case and --all-cases exclude each other";
@@ -180,7 +219,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   app.footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitStatusNote}));
 
   std::vector<Given> subs;
-  subs.reserve(5);
+  subs.reserve(6);  // the options point into them
   AddSubcommand(app, subs, "loads", Command::kLoads, "the summed, rounded loads at one node");
   AddNode(subs.back(), "the node N");
   AddCase(subs.back());
@@ -204,6 +243,17 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   AddSubcommand(app, subs, "inspect", Command::kInspect,
                 "what an output file holds, and what is wrong with it");
   help->usage["inspect"] = "JOB";
+
+  CLI::App* envelope = AddSubcommand(app, subs, "envelope", Command::kEnvelope,
+                                     "each support's largest, smallest loads");
+  subs.back().casesOption = envelope->add_option("--cases", subs.back().casesText,
+                                                 "these cases (1,3,5), not every active one")
+                                ->type_name("LIST");
+  subs.back().typesOption = envelope->add_option("--type", subs.back().typesText,
+                                                 "only cases of these stress types (OPE,SUS,...)")
+                                ->type_name("LIST");
+  envelope->add_flag("--include-inactive", inv.includeInactive, "discarded cases too");
+  help->usage["envelope"] = "JOB [--cases LIST] [--type LIST] [--include-inactive]";
   for (Given& given : subs) AddFormats(given);
 
   // A first word that names no subcommand would otherwise be reported as a missing subcommand.
@@ -212,7 +262,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   };
   if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
     PrintError(std::string("'") + argv[1] +
-               "' is not a subcommand: use loads, displacements, cases, supports or inspect "
+               "' is not a subcommand: use loads, displacements, cases, supports, envelope or inspect "
                "(try 'viru4deduz --help')");
     return kExitUsage;
   }

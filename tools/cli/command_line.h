@@ -10,7 +10,7 @@
 
 namespace viru4deduz::cli {
 
-enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect };
+enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect, kEnvelope };
 
 struct Invocation {
   Command command = Command::kLoads;
@@ -19,6 +19,9 @@ struct Invocation {
   std::vector<int> nodes;
   int caseNumber = 0;  // 0: not given
   bool allCases = false;
+  std::vector<int> cases;               // envelope --cases
+  std::vector<std::string> stressTypes; // envelope --type, upper case
+  bool includeInactive = false;         // envelope --include-inactive
   Format format = Format::kTable;
 };
 

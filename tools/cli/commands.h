@@ -11,6 +11,7 @@ int RunDisplacements(const Invocation& inv);
 int RunCases(const Invocation& inv);
 int RunSupports(const Invocation& inv);
 int RunInspect(const Invocation& inv);
+int RunEnvelope(const Invocation& inv);
 
 }  // namespace viru4deduz::cli
 

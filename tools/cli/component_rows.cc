@@ -12,13 +12,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// A whole value as a JSON integer ("-3984", not "-3984.0"); one no integer holds stays a real.
+}  // namespace
+
 Json WholeValue(float value) {
   if (std::isfinite(value) && std::fabs(value) < 9.0e18f) return static_cast<std::int64_t>(value);
   return value;
 }
-
-}  // namespace
 
 Grid ComponentGrid(const ComponentKind& kind) {
   Grid grid;

@@ -21,6 +21,9 @@ struct ComponentKind {
 constexpr ComponentKind kLoadComponents = {{"FX", "FY", "FZ", "MX", "MY", "MZ"}, {0, 0, 0, 0, 0, 0}, true};
 constexpr ComponentKind kDisplacementComponents = {{"DX", "DY", "DZ", "RX", "RY", "RZ"}, {3, 3, 3, 4, 4, 4}, false};
 
+// A whole value as a JSON integer ("-3984", not "-3984.0"); one no integer holds stays a real.
+Json WholeValue(float value);
+
 // Columns CASE, NODE, the six components and LABEL.
 Grid ComponentGrid(const ComponentKind& kind);
 // A node the job does not have (inJob false) shows no values.

@@ -36,7 +36,7 @@ int RunDisplacements(const Invocation& inv) {
                                      answer.sets[i], answer.label, inJob));
   }
   WriteCaseRows(inv.format, inv.job, files.outputFile, answer.version,
-                CaseObject(answer.loadCase, answer.label, answer.skipped, true), std::move(rows), grid);
+                CaseObject(answer.loadCase, answer.label, answer.active, answer.skipped, true), std::move(rows), grid);
   if (const int status = OutputStatus()) return status;
   return everyNodeInJob ? kExitSuccess : kExitNoSuchNode;
 }

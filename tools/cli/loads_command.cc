@@ -25,7 +25,7 @@ int RunLoads(const Invocation& inv) {
   Grid grid = ComponentGrid(kLoadComponents);
   grid.rows.push_back(ComponentRow(kLoadComponents, answer.loadCase, node, answer.sets[0], answer.label));
   WriteCaseRows(inv.format, inv.job, files.outputFile, answer.version,
-                CaseObject(answer.loadCase, answer.label, answer.skipped, true),
+                CaseObject(answer.loadCase, answer.label, answer.active, answer.skipped, true),
                 Json::array({ComponentObject(kLoadComponents, node, answer.sets[0])}), grid);
   return OutputStatus();
 }

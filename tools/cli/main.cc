@@ -23,6 +23,8 @@ int Run(const viru4deduz::cli::Invocation& inv) {
       return RunSupports(inv);
     case Command::kInspect:
       return RunInspect(inv);
+    case Command::kEnvelope:
+      return RunEnvelope(inv);
   }
   return 0;
 }

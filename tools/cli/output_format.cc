@@ -150,8 +150,15 @@ void JobDocument::AddCase(const Json& oneCase) {
 
 void JobDocument::End() { out_ << (empty_ ? "]" : "\n  ]") << "\n}\n"; }
 
-Json CaseObject(int k, const std::string& label, bool skipped, bool results) {
-  return {{"case", k}, {"label", label}, {"skipped", skipped}, {"results", results}};
+void JobDocument::End(const std::string& key, const Json& value) {
+  const Json member = {{key, value}};
+  const std::string text = JsonText(member, 2);  // "{\n  "key": ...\n}"
+  out_ << (empty_ ? "]" : "\n  ]") << "," << text.substr(1);
+  if (text.empty() || text.back() != '\n') out_ << "\n";
+}
+
+Json CaseObject(int k, const std::string& label, bool active, bool skipped, bool results) {
+  return {{"case", k}, {"label", label}, {"active", active}, {"skipped", skipped}, {"results", results}};
 }
 
 void WriteCases(std::ostream& out, Format format, const std::string& job, const std::string& outputFile,

@@ -70,14 +70,17 @@ class JobDocument {
               std::int32_t version);
   void AddCase(const Json& oneCase);
   void End();
+  // Ends the document with one more member after "cases" (an envelope's rows).
+  void End(const std::string& key, const Json& value);
 
  private:
   std::ostream& out_;
   bool empty_ = true;
 };
 
-// {"case": k, "label": ..., "skipped": ..., "results": ...}: a case of the document.
-Json CaseObject(int k, const std::string& label, bool skipped, bool results);
+// {"case": k, "label": ..., "active": ..., "skipped": ..., "results": ...}: a case of the
+// document.
+Json CaseObject(int k, const std::string& label, bool active, bool skipped, bool results);
 
 // The cases as the format asks: the grid as a table or CSV, or the job's document holding them.
 void WriteCases(std::ostream& out, Format format, const std::string& job, const std::string& outputFile,

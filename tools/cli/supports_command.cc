@@ -99,7 +99,7 @@ int RunSupports(const Invocation& inv) {
     }
   };
   const auto caseObject = [&](int k, const std::string& label) {
-    return CaseObject(k, label, !job->Case(k).offered, true);
+    return CaseObject(k, label, job->Case(k).active, !job->Case(k).offered, true);
   };
   if (inv.format == Format::kJson) {
     JobDocument document(std::cout, inv.job, files.outputFile, job->version());
