@@ -28,6 +28,7 @@ install(TARGETS VirU4DeduzJob EXPORT VirU4DeduzTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT jobapi NAMELINK_COMPONENT development)
 install(FILES ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/Job.h
               ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/Envelope.h
+              ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/Compare.h
               ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/FileReport.h
               ${PROJECT_SOURCE_DIR}/include/VirU4Deduz/HostSettings.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/VirU4Deduz COMPONENT development)

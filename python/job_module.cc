@@ -6,6 +6,7 @@
 #include <pybind11/stl.h>
 
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "VirU4Deduz/Compare.h"
 #include "VirU4Deduz/Envelope.h"
 #include "VirU4Deduz/Job.h"
 
@@ -92,6 +94,26 @@ class PyJob {
     }
   }
 
+  // fn(this job, other job) as Call does, with both jobs' turns taken (once, for one job twice).
+  template <typename Fn>
+  auto CallWith(PyJob& other, Fn fn) {
+    try {
+      py::gil_scoped_release released;
+      std::unique_lock<std::mutex> mine(mutex_, std::defer_lock), theirs(other.mutex_, std::defer_lock);
+      if (&other == this) {
+        mine.lock();
+      } else {
+        std::lock(mine, theirs);
+      }
+      if (!job_ || !other.job_) throw std::runtime_error("the job is closed");
+      return fn(*job_, *other.job_);
+    } catch (const Error& e) {
+      Raise(e, std::nullopt, std::nullopt);
+    } catch (const std::runtime_error& e) {
+      throw py::value_error(e.what());
+    }
+  }
+
   void Close() {
     py::gil_scoped_release released;
     std::lock_guard<std::mutex> turn(mutex_);
@@ -121,9 +143,41 @@ py::array_t<float> Set(const Components& values) {
 
 }  // namespace
 
+// The support loads of two jobs side by side, as columns: case, node, component (0..5), a and b
+// (NaN where missing), the change and the percentage (NaN where there is none), and which rows are
+// at or past the threshold (every row without one) with whether any row changed (or, with a
+// threshold, is at or past it).
+py::tuple Compare(PyJob& a, PyJob& b, const std::vector<int>& cases, std::optional<double> threshold, bool percent) {
+  const auto rows = a.CallWith(b, [&](Job& first, Job& second) {
+    return viru4deduz::api::CompareSupportLoads(first, second, cases);
+  });
+  const auto n = static_cast<py::ssize_t>(rows.size());
+  py::array_t<std::int32_t> loadCase(n), node(n), component(n);
+  py::array_t<float> valueA(n), valueB(n);
+  py::array_t<double> change(n), share(n);
+  py::array_t<bool> shown(n);
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  bool different = false;
+  const viru4deduz::api::ChangeThreshold limit{threshold.value_or(0.0), percent};
+  for (py::ssize_t i = 0; i < n; ++i) {
+    const auto& row = rows[static_cast<std::size_t>(i)];
+    loadCase.mutable_at(i) = row.loadCase;
+    node.mutable_at(i) = row.node;
+    component.mutable_at(i) = row.component;
+    valueA.mutable_at(i) = row.a.value_or(static_cast<float>(none));
+    valueB.mutable_at(i) = row.b.value_or(static_cast<float>(none));
+    change.mutable_at(i) = row.Change().value_or(none);
+    share.mutable_at(i) = row.Percent().value_or(none);
+    shown.mutable_at(i) = !threshold || viru4deduz::api::AtOrPast(row, limit);
+    different = different || (threshold ? viru4deduz::api::AtOrPast(row, limit) : viru4deduz::api::Changed(row));
+  }
+  return py::make_tuple(loadCase, node, component, valueA, valueB, change, share, shown, different);
+}
+
 PYBIND11_MODULE(_viru4deduz, m) {
   m.doc() = "The job library's answers as numpy arrays (use the package viru4deduz).";
   m.def("_set_error_classes", &SetErrorClasses);
+  m.def("_compare", &Compare);
   py::class_<PyJob>(m, "_Job")
       .def(py::init<const std::string&>())
       .def("close", &PyJob::Close)

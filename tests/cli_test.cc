@@ -276,6 +276,69 @@ TEST_F(CliTest, EnvelopeIsTheRangeOfTheSupportsOverTheChosenCases) {
 
 // A backslash is a character of a name that holds it, and a separator only where no such name
 // exists: a job in a directory named a\b is read there, by its own name and by the upper-cased one.
+// compare: a job against itself changes nothing (status 0); against a revision whose support at
+// node 50 carries 100 more in every component, exactly that support's rows are at or past a
+// threshold (status 1); a case the revision does not store is listed with its side empty.
+TEST_F(CliTest, CompareListsExactlyWhatChangedAndSaysSoInItsStatus) {
+  const writer::OutputJob first = RichJob(1531);
+  writer::OutputJob revised = first;
+  for (auto& loads : revised.loads) {
+    for (std::size_t e = 0; e < revised.restraints.size(); ++e) {
+      if (revised.restraints[e].node != 50) continue;
+      for (std::size_t m = 0; m < 6; ++m) loads[e][m] += 100.0f;
+    }
+  }
+  const std::string a = AddJob("first", first), b = AddJob("revised", revised);
+  const CliRun same = Cli({"compare", a, a, "--csv"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  std::istringstream lines(same.out);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "CASE,NODE,COMPONENT,A,B,CHANGE,PERCENT");
+  int rows = 0;
+  for (; std::getline(lines, line); ++rows) EXPECT_TRUE(line.ends_with(",0,0") || line.ends_with(",0,")) << line;  // no percent of 0
+  EXPECT_EQ(rows, 3 * 5 * 6);  // every case, support and component
+
+  const CliRun changed = Cli({"compare", a, b, "--csv", "--threshold", "1"});
+  EXPECT_EQ(changed.status, 1) << changed.err;
+  std::vector<std::string> expected = {"CASE,NODE,COMPONENT,A,B,CHANGE,PERCENT"};
+  for (int k = 1; k <= 3; ++k) {
+    for (const char* component : {"FX", "FY", "FZ", "MX", "MY", "MZ"}) {
+      Request r(a, 1, 50, 0, k);
+      r.Run(module_.getLoads);
+      const int m = static_cast<int>(std::string("FXFYFZMXMYMZ").find(component) / 2);
+      const float before = r.res[m][0];
+      Request after(b, 1, 50, 0, k);
+      after.Run(module_.getLoads);
+      const float now = after.res[m][0];
+      // The percentage to the digits that identify the single-precision number written.
+      const float share = static_cast<float>((double{now} - before) / std::fabs(double{before}) * 100);
+      const std::string percent = before == 0.0f ? "" : std::to_string(std::bit_cast<std::uint32_t>(share));
+      expected.push_back(std::to_string(k) + ",50," + component + "," + std::to_string(static_cast<int>(before)) + "," +
+                         std::to_string(static_cast<int>(now)) + "," + std::to_string(static_cast<int>(now - before)) + "," +
+                         percent);
+    }
+  }
+  std::vector<std::string> got;  // the percentage as its single-precision bits
+  std::istringstream changedLines(changed.out);
+  for (std::getline(changedLines, line), got.push_back(line); std::getline(changedLines, line);) {
+    const std::size_t last = line.rfind(',');
+    const std::string percent = line.substr(last + 1);
+    got.push_back(line.substr(0, last + 1) +
+                  (percent.empty() ? "" : std::to_string(std::bit_cast<std::uint32_t>(std::strtof(percent.c_str(), nullptr)))));
+  }
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(Cli({"compare", a, b, "--threshold", "1000%"}).status, 0);  // 100 on loads of at least 1000... or none
+  writer::OutputJob fewer = first;
+  fewer.itemOverrides = {{9, 2}};  // stores cases 1 and 2 only
+  const CliRun missing = Cli({"compare", a, AddJob("fewer", fewer), "--case", "3", "--json"});
+  EXPECT_EQ(missing.status, 1);
+  const Json document = Json::parse(missing.out);
+  ASSERT_EQ(document["rows"].size(), 5u * 6u);
+  EXPECT_TRUE(document["rows"][0]["b"].is_null() && document["rows"][0]["change"].is_null());
+  EXPECT_EQ(document["b"]["version"], 1531);
+}
+
 TEST_F(CliTest, AJobInADirectoryWhoseNameHoldsABackslashIsReadThere) {
   const std::string elsewhere = AddJob("rich", LabelledJob(1531)), job = dir_ / "a\\b/rich.x4";
   std::filesystem::create_directory(dir_ / "a\\b");
@@ -330,7 +393,7 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   const std::string truncated = "the file is truncated; run \"viru4deduz inspect " + dir_ / "cut.x4\"";
   // The arguments, the exit status, and what standard output (status 0) or standard error holds.
   const std::tuple<Args, int, std::string> cases[] = {
-      {{"--help"}, 0, "74 output error.\n"},
+      {{"--help"}, 0, "output error.\n"},
       {{"loads", "--help"}, 0, "Usage: viru4deduz loads JOB --node N [--case K]\n"},
       {{"displacements", "--help"}, 0, "Units, case numbers and exit statuses: viru4deduz --help"},
       {{"supports", "--help"}, 0, "--all-cases"},

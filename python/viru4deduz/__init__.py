@@ -23,7 +23,7 @@ import numpy
 
 from . import _viru4deduz
 
-__all__ = ["open", "Job", "Case", "DamagedFileError", "NoRestraintError", "NoResultsError"]
+__all__ = ["open", "compare", "Job", "Case", "DamagedFileError", "NoRestraintError", "NoResultsError"]
 
 LOAD_COLUMNS = ("FX", "FY", "FZ", "MX", "MY", "MZ")
 DISPLACEMENT_COLUMNS = ("DX", "DY", "DZ", "RX", "RY", "RZ")
@@ -179,6 +179,35 @@ class Job:
         labels = {case.number: case.label for case in self.cases}
         frame["label"] = numpy.repeat([labels[k] for k in cases], len(nodes))
         return frame
+
+
+def compare(a, b, case: int | None = None, threshold: float | str | None = None):
+    """The loads at every support in every case of two jobs side by side, as a pandas DataFrame
+    with the columns CASE, NODE, COMPONENT, A, B, CHANGE (B - A) and PERCENT (of |A|), as
+    ``viru4deduz compare --csv`` writes them: a node or a case in one job only has the other
+    side's value missing (NaN), and PERCENT is NaN where A is 0. ``a`` and ``b`` are open jobs or
+    paths; ``case`` takes one case instead of every case either job stores; ``threshold`` (a
+    number, or a text such as "5%") keeps only the rows whose change is at or past it. The frame's
+    ``attrs["changed"]`` says whether any row changed (with a threshold: is at or past it)."""
+    import pandas
+
+    jobs = [j if isinstance(j, Job) else Job(j) for j in (a, b)]
+    try:
+        percent = isinstance(threshold, str) and threshold.strip().endswith("%")
+        value = None if threshold is None else float(str(threshold).strip().rstrip("%"))
+        if value is not None and not value >= 0:
+            raise ValueError(f"threshold {threshold!r} is not a change (100, or '5%')")
+        cases, nodes, components, first, second, change, share, shown, changed = _viru4deduz._compare(
+            jobs[0]._job, jobs[1]._job, [] if case is None else [case], value, percent)
+    finally:
+        for given, job in zip((a, b), jobs):
+            if job is not given:
+                job.close()
+    frame = pandas.DataFrame({
+        "CASE": cases, "NODE": nodes, "COMPONENT": numpy.asarray(LOAD_COLUMNS)[components],
+        "A": first, "B": second, "CHANGE": change, "PERCENT": share})[shown].reset_index(drop=True)
+    frame.attrs["changed"] = bool(changed)
+    return frame
 
 
 def open(path: str | os.PathLike) -> Job:  # noqa: A001 - the name scripts use

@@ -96,6 +96,27 @@ def test_the_envelope_is_the_commands(job_path):
             job.envelope(cases=[len(job.cases) + 1])
 
 
+def test_compare_is_the_commands(tmp_path):
+    first = written(tmp_path, 1531)
+    other = tmp_path / "PIPE1._P"  # the sample: other nodes, more cases, other values
+    shutil.copy(SAMPLE, other)
+    for threshold, args in ((None, []), ("5%", ["--threshold", "5%"]), (150, ["--threshold", "150"])):
+        run = subprocess.run([CLI, "compare", first, str(other), "--json", *args], capture_output=True, text=True,
+                             env=PROGRAM_ENV)
+        expected = json.loads(run.stdout)["rows"]
+        frame = viru4deduz.compare(first, other, threshold=threshold)
+        assert frame.attrs["changed"] == (run.returncode == 1)
+        assert len(frame) == len(expected) > 0
+        nan_is_none = lambda v: None if numpy.isnan(v) else v
+        for row, want in zip(frame.itertuples(index=False), expected):
+            assert (row.CASE, row.NODE, row.COMPONENT) == (want["case"], want["node"], want["component"])
+            assert (nan_is_none(row.A), nan_is_none(row.B), nan_is_none(row.CHANGE)) == (want["a"], want["b"], want["change"])
+            assert nan_is_none(row.PERCENT) == (None if want["percent"] is None else pytest.approx(want["percent"], rel=1e-6))
+    with viru4deduz.open(first) as job:
+        same = viru4deduz.compare(job, job)  # one job on both sides
+        assert not same.attrs["changed"] and (same["CHANGE"] == 0).all() and not job.closed
+
+
 def test_each_error_has_its_type(tmp_path):
     with pytest.raises(FileNotFoundError) as missing:
         viru4deduz.open(tmp_path / "absent.x4")

@@ -89,6 +89,9 @@ struct Given {
   CLI::Option* caseOption = nullptr;
   CLI::Option* allCases = nullptr;
   std::string casesText, typesText;  // envelope's lists, as given
+  std::string otherJob;              // compare's second job
+  std::string thresholdText;
+  CLI::Option* thresholdOption = nullptr;
   CLI::Option* casesOption = nullptr;
   CLI::Option* typesOption = nullptr;
   CLI::Option* formats[3] = {};  // --table, --json, --csv
@@ -157,6 +160,22 @@ std::string Check(const Given& given, Invocation& inv) {
                                   : "unexpected argument '" + extra + "'";
   }
   if (given.job.empty() && given.app->count("JOB") == 0) return "JOB is required";
+  if (given.command == Command::kCompare) {
+    if (given.otherJob.empty()) return "a second job, B, is required";
+    inv.otherJob = given.otherJob;
+  }
+  if (given.thresholdOption != nullptr && given.thresholdOption->count() > 0) {
+    std::string text = given.thresholdText;
+    inv.thresholdPercent = text.ends_with('%');
+    if (inv.thresholdPercent) text.pop_back();
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || stop != text.data() + text.size() || !(value >= 0.0)) {
+      return "--threshold '" + given.thresholdText + "' is not a change (100, or 5% of the first job's value)";
+    }
+    inv.thresholdGiven = true;
+    inv.threshold = value;
+  }
   if (given.nodeOption != nullptr) {
     const std::size_t most = given.command == Command::kLoads ? 1 : 2;
     if (given.nodes.empty()) return "--node is required";
@@ -219,7 +238,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   app.footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitStatusNote}));
 
   std::vector<Given> subs;
-  subs.reserve(6);  // the options point into them
+  subs.reserve(7);  // the options point into them
   AddSubcommand(app, subs, "loads", Command::kLoads, "the summed, rounded loads at one node");
   AddNode(subs.back(), "the node N");
   AddCase(subs.back());
@@ -254,6 +273,16 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
                                 ->type_name("LIST");
   envelope->add_flag("--include-inactive", inv.includeInactive, "discarded cases too");
   help->usage["envelope"] = "JOB [--cases LIST] [--type LIST] [--include-inactive]";
+
+  CLI::App* compare = AddSubcommand(app, subs, "compare", Command::kCompare,
+                                    "the support loads of two jobs side by side");
+  compare->add_option("B", subs.back().otherJob, "the job to compare JOB with")->type_name("");
+  AddCase(subs.back());
+  subs.back().allCases = compare->add_flag("--all-cases", inv.allCases, "every case either job stores (the default)");
+  subs.back().thresholdOption =
+      compare->add_option("--threshold", subs.back().thresholdText, "only changes this large (100, or 5%)")
+          ->type_name("VALUE");
+  help->usage["compare"] = "JOB B [--case K | --all-cases] [--threshold VALUE[%]]";
   for (Given& given : subs) AddFormats(given);
 
   // A first word that names no subcommand would otherwise be reported as a missing subcommand.
@@ -262,7 +291,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   };
   if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
     PrintError(std::string("'") + argv[1] +
-               "' is not a subcommand: use loads, displacements, cases, supports, envelope or inspect "
+               "' is not a subcommand: use loads, displacements, cases, supports, envelope, compare or inspect "
                "(try 'viru4deduz --help')");
     return kExitUsage;
   }

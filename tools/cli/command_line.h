@@ -10,7 +10,7 @@
 
 namespace viru4deduz::cli {
 
-enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect, kEnvelope };
+enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect, kEnvelope, kCompare };
 
 struct Invocation {
   Command command = Command::kLoads;
@@ -22,6 +22,10 @@ struct Invocation {
   std::vector<int> cases;               // envelope --cases
   std::vector<std::string> stressTypes; // envelope --type, upper case
   bool includeInactive = false;         // envelope --include-inactive
+  std::string otherJob;                 // compare: the second job
+  bool thresholdGiven = false;          // compare --threshold VALUE[%]
+  double threshold = 0.0;
+  bool thresholdPercent = false;
   Format format = Format::kTable;
 };
 

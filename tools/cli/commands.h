@@ -12,6 +12,7 @@ int RunCases(const Invocation& inv);
 int RunSupports(const Invocation& inv);
 int RunInspect(const Invocation& inv);
 int RunEnvelope(const Invocation& inv);
+int RunCompare(const Invocation& inv);
 
 }  // namespace viru4deduz::cli
 

@@ -8,6 +8,7 @@ namespace viru4deduz::cli {
 enum ExitStatus : int {
   kExitSuccess = 0,      // results written
   kExitNoResult = 1,     // no result: no results for that case, or the user cancelled
+  kExitDifferent = 1,    // compare: a change at or past the threshold (as diff and cmp say it)
   kExitNoRestraint = 2,  // no restraint at the node
   kExitNoSuchNode = 3,   // a node the job does not have
   kExitUsage = 64,       // usage error (EX_USAGE)
@@ -18,9 +19,10 @@ enum ExitStatus : int {
 
 // The list above as the top-level help's epilogue gives it.
 constexpr char kExitStatusNote[] =
-    "Exit status: 0 results written; 1 no result (no results for that case, user cancelled); 2 no "
-    "restraint at the node; 3 a node the job does not have; 64 usage error; 65 output file damaged "
-    "or not an output file; 66 job or output file missing or unreadable; 74 output error.";
+    "Exit status: 0 results written; 1 no result (no results for that case, user cancelled; "
+    "compare: a change at or past the threshold); 2 no restraint at the node; 3 a node the job "
+    "does not have; 64 usage error; 65 output file damaged or not an output file; 66 job or its "
+    "output file missing or unreadable; 74 output error.";
 
 }  // namespace viru4deduz::cli
 

@@ -25,6 +25,8 @@ int Run(const viru4deduz::cli::Invocation& inv) {
       return RunInspect(inv);
     case Command::kEnvelope:
       return RunEnvelope(inv);
+    case Command::kCompare:
+      return RunCompare(inv);
   }
   return 0;
 }
