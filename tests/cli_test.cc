@@ -424,7 +424,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
     const std::string what = (args.empty() ? "" : args[0]) + ": " + run.err;
     EXPECT_EQ(run.status, status) << what;
     EXPECT_NE((status == 0 ? run.out : run.err).find(text), std::string::npos) << what << run.out;
-    const bool written = status == 0 || (status == 3 && args[0] == "displacements");
+    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+    const bool written = status == 0 || json;  // with --json: the document, or the error's
     EXPECT_TRUE(written ? run.out.ends_with('\n') : run.out.empty()) << what << run.out;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), status == 0 ? 0 : 1) << what;  // one message
     EXPECT_TRUE(run.err.empty() || run.err.starts_with("viru4deduz: ")) << run.err;
@@ -453,6 +454,35 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
     EXPECT_NE(run.err.find("cannot write the output: No space left on device"), std::string::npos) << run.err;
   }
   EXPECT_EQ(Cli({"--help"}, "/dev/full").status, 74);
+}
+
+// With --json every failure leaves one document on standard output, the same for every
+// subcommand: {"error": {"status": S, "message": M}}, M being what standard error tells; a
+// command that began its document ends it instead (displacements of a node the job lacks).
+TEST_F(CliTest, EveryJsonFailureIsOneErrorDocument) {
+  const std::string job = AddJob("rich", RichJob(1531));
+  WriteFile(dir_ / "bad._p", std::string(300, 'x'));
+  const std::string missing = dir_ / "missing.x4", bad = dir_ / "bad.x4";
+  const std::vector<std::pair<Args, int>> failures = {
+      {{"loads", missing, "--node", "20", "--case", "1"}, 66}, {{"loads", job, "--node", "30", "--case", "1"}, 2},
+      {{"displacements", bad, "--node", "20", "--case", "1"}, 65}, {{"cases", missing}, 66}, {{"cases", bad}, 65},
+      {{"supports", job, "--case", "9"}, 64}, {{"supports", bad, "--all-cases"}, 65}, {{"inspect", missing}, 66},
+      {{"envelope", job, "--cases", "4"}, 64}, {{"envelope", bad}, 65}, {{"compare", job, missing}, 66},
+      {{"compare", bad, job}, 65}, {{"loads", job, "--bogus"}, 64}, {{"frobnicate"}, 64}, {{"loads", job, "--node", "20"}, 64}};
+  for (auto args : failures) {
+    args.first.push_back("--json");
+    const CliRun run = Cli(args.first);
+    SCOPED_TRACE(args.first[0] + " " + run.err);
+    EXPECT_EQ(run.status, args.second);
+    ASSERT_TRUE(Json::accept(run.out)) << run.out;
+    const Json document = Json::parse(run.out);
+    ASSERT_EQ(document.size(), 1u);
+    EXPECT_EQ(document["error"]["status"], args.second);
+    EXPECT_EQ("viru4deduz: " + document["error"]["message"].get<std::string>() + "\n", run.err);
+  }
+  const CliRun partial = Cli({"displacements", job, "--node", "20", "--node", "9999", "--case", "1", "--json"});
+  EXPECT_EQ(partial.status, 3);
+  EXPECT_EQ(Json::parse(partial.out)["cases"][0]["rows"][1]["in_job"], false);
 }
 
 // A value file that gives a host no value is warned of, and the command answers with the default
@@ -539,10 +569,10 @@ TEST_F(CliTest, AnUnreadableOutputFileIsToldOnceWithWhatIsWrong) {
     link ? std::filesystem::create_symlink(*link, dir_ / "damaged._p") : WriteFile(dir_ / "damaged._p", std::get<std::string>(file));
     const std::string job = dir_ / "damaged.x4";
     for (const Args& args : {Args{"loads", job, "--node", "20", "--case", "1"}, Args{"supports", job, "--all-cases"},
-                             Args{"displacements", job, "--node", "20", "--case", "2", "--json"}}) {
+                             Args{"displacements", job, "--node", "20", "--case", "2"}}) {
       const CliRun run = Cli(args);
       EXPECT_EQ(run.status, status) << args[0] << " " << reason << ": " << run.err;
-      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.out, "") << "--json" << args.back();
       EXPECT_TRUE(run.err.starts_with("viru4deduz: " + dir_ / "damaged._p: ")) << run.err;
       EXPECT_NE(run.err.find(reason + ";"), std::string::npos) << run.err;
       EXPECT_NE(run.err.find("; run \"viru4deduz inspect " + job + "\""), std::string::npos) << run.err;

@@ -36,11 +36,25 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
-void PrintError(const std::string& text) {
-  WriteAll(STDERR_FILENO, std::string(kProgram) + ": " + OneLine(text) + "\n");
+namespace {
+
+std::string& FirstErrorText() {
+  static std::string text;
+  return text;
 }
 
-void PrintWarning(const std::string& text) { PrintError("warning: " + text); }
+}  // namespace
+
+void PrintError(const std::string& text) {
+  WriteAll(STDERR_FILENO, std::string(kProgram) + ": " + OneLine(text) + "\n");
+  if (FirstErrorText().empty()) FirstErrorText() = OneLine(text);
+}
+
+void PrintWarning(const std::string& text) {
+  WriteAll(STDERR_FILENO, std::string(kProgram) + ": warning: " + OneLine(text) + "\n");
+}
+
+const std::string& FirstError() { return FirstErrorText(); }
 
 int CliUserInterface::ShowMessage(const char* text, const char* caption, unsigned) {
   if (!dialogOpen_) return 1;

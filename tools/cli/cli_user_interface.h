@@ -15,6 +15,8 @@ namespace viru4deduz::cli {
 void PrintError(const std::string& text);
 // "viru4deduz: warning: <text>" as one line on standard error.
 void PrintWarning(const std::string& text);
+// The text of the first error told (not a warning), as one line; "" when none was.
+const std::string& FirstError();
 
 class CliUserInterface final : public UserInterface {
  public:

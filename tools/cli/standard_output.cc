@@ -19,6 +19,7 @@ class DescriptorBuffer final : public std::streambuf {
  public:
   DescriptorBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
   int error() const { return error_; }
+  bool written() const { return drained_ || pptr() > pbase(); }
 
  protected:
   int_type overflow(int_type c) override {
@@ -38,7 +39,7 @@ class DescriptorBuffer final : public std::streambuf {
       const ssize_t put = ::write(STDOUT_FILENO, next, static_cast<std::size_t>(pptr() - next));
       if (put < 0 && errno == EINTR) continue;
       if (put <= 0) error_ = put < 0 ? errno : EIO;
-      if (put > 0) next += put;
+      if (put > 0) next += put, drained_ = true;
     }
     setp(buffer_, buffer_ + sizeof buffer_);
     return error_ == 0;
@@ -46,6 +47,7 @@ class DescriptorBuffer final : public std::streambuf {
 
   char buffer_[1 << 16];
   int error_ = 0;
+  bool drained_ = false;
 };
 
 // Never destroyed: std::cout may still be flushed into it while the program ends.
@@ -57,6 +59,8 @@ DescriptorBuffer& Buffer() {
 }  // namespace
 
 void UseStandardOutputBuffer() { std::cout.rdbuf(&Buffer()); }
+
+bool StandardOutputWritten() { return Buffer().written(); }
 
 int OutputStatus() {
   std::cout.flush();

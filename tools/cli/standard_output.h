@@ -9,6 +9,9 @@ namespace viru4deduz::cli {
 // Makes std::cout write through the buffer; once, before anything is written.
 void UseStandardOutputBuffer();
 
+// Whether anything was written to standard output (or is waiting in the buffer).
+bool StandardOutputWritten();
+
 // 0 once everything written has reached standard output; 74 after telling the user why not
 // (once, however often it is asked).
 int OutputStatus();
