@@ -7,6 +7,7 @@ import os
 import shutil
 import subprocess
 import threading
+import warnings
 
 import numpy
 import pytest
@@ -115,6 +116,37 @@ def test_compare_is_the_commands(tmp_path):
     with viru4deduz.open(first) as job:
         same = viru4deduz.compare(job, job)  # one job on both sides
         assert not same.attrs["changed"] and (same["CHANGE"] == 0).all() and not job.closed
+
+
+def test_workbooks_hold_the_commands_tables(tmp_path):
+    openpyxl = pytest.importorskip("openpyxl")
+    sample = tmp_path / "PIPE1._P"
+    shutil.copy(SAMPLE, sample)
+    other = written(tmp_path, 1531)
+    for args, sheet in ((["supports", str(sample), "--all-cases"], "Supports"), (["envelope", str(sample)], "Envelope"),
+                        (["compare", str(sample), other], "Compare")):
+        book_path = tmp_path / f"{sheet}.xlsx"
+        status = subprocess.run([CLI, *args, "--xlsx", str(book_path)], env=PROGRAM_ENV, capture_output=True).returncode
+        assert status in (0, 1)  # compare: the jobs differ
+        csv = subprocess.run([CLI, *args, "--csv"], env=PROGRAM_ENV, capture_output=True, text=True).stdout.splitlines()
+        with warnings.catch_warnings():
+            warnings.simplefilter("error")  # a workbook a reader opens without a word
+            book = openpyxl.load_workbook(book_path, read_only=False)
+        assert book.sheetnames == ["Job", sheet]
+        table = book[sheet]
+        assert table.freeze_panes == "A2"
+        cells = [["" if v is None else v for v in row] for row in table.iter_rows(values_only=True)]
+        assert cells[0] == csv[0].split(",")
+        assert len(cells) == len(csv)
+        for row, line in zip(cells[1:], csv[1:]):
+            for value, text in zip(row, line.split(",", len(row) - 1)):
+                if isinstance(value, str):
+                    assert value == text
+                else:
+                    assert numpy.float32(value) == numpy.float32(float(text)), (row, line)
+        job_sheet = list(book["Job"].iter_rows(values_only=True))
+        assert job_sheet[0] == ("JOB", "OUTPUT FILE", "VERSION", "CASE", "LABEL", "ACTIVE", "RESULTS")
+        assert job_sheet[1][2:5] == (1531, 1, "CASE 1 (OPE) W+D1+T1+P1")
 
 
 def test_each_error_has_its_type(tmp_path):

@@ -92,6 +92,8 @@ struct Given {
   std::string otherJob;              // compare's second job
   std::string thresholdText;
   CLI::Option* thresholdOption = nullptr;
+  std::string xlsx;
+  CLI::Option* xlsxOption = nullptr;
   CLI::Option* casesOption = nullptr;
   CLI::Option* typesOption = nullptr;
   CLI::Option* formats[3] = {};  // --table, --json, --csv
@@ -215,6 +217,10 @@ std::string Check(const Given& given, Invocation& inv) {
   if (given.allCases != nullptr && given.allCases->count() > 0 && inv.caseNumber != 0) {
     return "--case and --all-cases exclude each other";
   }
+  if (given.xlsxOption != nullptr && given.xlsxOption->count() > 0) {
+    if (given.xlsx.empty()) return "--xlsx needs a file name";
+    inv.xlsx = given.xlsx;
+  }
   int formats = 0;
   for (std::size_t f = 0; f < 3; ++f) {
     if (given.formats[f]->count() == 0) continue;
@@ -222,6 +228,7 @@ std::string Check(const Given& given, Invocation& inv) {
     inv.format = f == 1 ? Format::kJson : f == 2 ? Format::kCsv : Format::kTable;
   }
   if (formats > 1) return "--table, --json and --csv exclude each other";
+  if (formats > 0 && !inv.xlsx.empty()) return "--xlsx writes a workbook instead of --table, --json or --csv";
   return "";
 }
 
@@ -283,7 +290,14 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
       compare->add_option("--threshold", subs.back().thresholdText, "only changes this large (100, or 5%)")
           ->type_name("VALUE");
   help->usage["compare"] = "JOB B [--case K | --all-cases] [--threshold VALUE[%]]";
-  for (Given& given : subs) AddFormats(given);
+  for (Given& given : subs) {
+    AddFormats(given);
+    if (given.command == Command::kSupports || given.command == Command::kEnvelope ||
+        given.command == Command::kCompare) {
+      given.xlsxOption = given.app->add_option("--xlsx", given.xlsx, "an Excel workbook, written to FILE")
+                             ->type_name("FILE");
+    }
+  }
 
   // A first word that names no subcommand would otherwise be reported as a missing subcommand.
   const auto isSubcommand = [&](const std::string& word) {

@@ -23,6 +23,7 @@ struct Invocation {
   std::vector<std::string> stressTypes; // envelope --type, upper case
   bool includeInactive = false;         // envelope --include-inactive
   std::string otherJob;                 // compare: the second job
+  std::string xlsx;                     // supports, envelope, compare --xlsx FILE
   bool thresholdGiven = false;          // compare --threshold VALUE[%]
   double threshold = 0.0;
   bool thresholdPercent = false;

@@ -17,6 +17,7 @@
 #include "job_files.h"
 #include "output_format.h"
 #include "standard_output.h"
+#include "workbook.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -105,7 +106,11 @@ int RunCompare(const Invocation& inv) {
               ValueCell(side(row.a)), ValueCell(side(row.b)), ValueCell(row.Change()), PercentCell(row.Percent())});
       }
     };
-    if (inv.format == Format::kCsv) {
+    if (!inv.xlsx.empty()) {
+      const int status = WriteWorkbook(inv.xlsx, {{inv.job, a.files.outputFile, &*a.job}, {inv.otherJob, b.files.outputFile, &*b.job}},
+                                       "Compare", columns, source);
+      if (status != 0) return status;
+    } else if (inv.format == Format::kCsv) {
       WriteCsv(std::cout, columns, source);
     } else {
       WriteTable(std::cout, columns, source);

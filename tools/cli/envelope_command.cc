@@ -17,6 +17,7 @@
 #include "output_format.h"
 #include "standard_output.h"
 #include "windows1252.h"
+#include "workbook.h"
 
 namespace viru4deduz::cli {
 
@@ -72,6 +73,9 @@ int RunEnvelope(const Invocation& inv) {
         }
       }
     };
+    if (!inv.xlsx.empty()) {
+      return WriteWorkbook(inv.xlsx, {{inv.job, files.outputFile, &*job}}, "Envelope", columns, rows);
+    }
     if (inv.format == Format::kCsv) {
       WriteCsv(std::cout, columns, rows);
     } else {

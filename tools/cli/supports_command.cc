@@ -15,6 +15,7 @@
 #include "job_files.h"
 #include "standard_output.h"
 #include "windows1252.h"
+#include "workbook.h"
 
 namespace viru4deduz::cli {
 namespace {
@@ -118,7 +119,11 @@ int RunSupports(const Invocation& inv) {
       });
     };
     const std::vector<std::string> columns = ComponentGrid(kLoadComponents).columns;
-    if (inv.format == Format::kCsv) {
+    if (!inv.xlsx.empty()) {
+      if (const int status = WriteWorkbook(inv.xlsx, {{inv.job, files.outputFile, &*job}}, "Supports", columns, rows)) {
+        return status;
+      }
+    } else if (inv.format == Format::kCsv) {
       WriteCsv(std::cout, columns, rows);
     } else {
       WriteTable(std::cout, columns, rows);
