@@ -23,6 +23,9 @@ using viru4deduz::api::Cause;
 using viru4deduz::api::Components;
 using viru4deduz::api::Error;
 using viru4deduz::api::Job;
+using viru4deduz::api::Rounding;
+
+Rounding RoundingOf(bool unrounded) { return unrounded ? Rounding::kNone : Rounding::kWhole; }
 
 namespace {
 
@@ -147,9 +150,10 @@ py::array_t<float> Set(const Components& values) {
 // (NaN where missing), the change and the percentage (NaN where there is none), and which rows are
 // at or past the threshold (every row without one) with whether any row changed (or, with a
 // threshold, is at or past it).
-py::tuple Compare(PyJob& a, PyJob& b, const std::vector<int>& cases, std::optional<double> threshold, bool percent) {
+py::tuple Compare(PyJob& a, PyJob& b, const std::vector<int>& cases, std::optional<double> threshold, bool percent,
+                  bool unrounded) {
   const auto rows = a.CallWith(b, [&](Job& first, Job& second) {
-    return viru4deduz::api::CompareSupportLoads(first, second, cases);
+    return viru4deduz::api::CompareSupportLoads(first, second, cases, RoundingOf(unrounded));
   });
   const auto n = static_cast<py::ssize_t>(rows.size());
   py::array_t<std::int32_t> loadCase(n), node(n), component(n);
@@ -198,8 +202,9 @@ PYBIND11_MODULE(_viru4deduz, m) {
       .def("nodes", [](PyJob& j) { return IntArray(j.Call([](Job& job) { return job.Nodes(); })); })
       .def("support_nodes", [](PyJob& j) { return IntArray(j.Call([](Job& job) { return job.SupportNodes(); })); })
       .def("loads",
-           [](PyJob& j, std::int32_t node, int loadCase) {
-             return Set(j.Call([&](Job& job) { return job.LoadsAt(node, loadCase); }, node, loadCase));
+           [](PyJob& j, std::int32_t node, int loadCase, bool unrounded) {
+             return Set(j.Call([&](Job& job) { return job.LoadsAt(node, loadCase, RoundingOf(unrounded)); }, node,
+                               loadCase));
            })
       .def("displacements",
            [](PyJob& j, std::int32_t node, int loadCase) {
@@ -209,11 +214,12 @@ PYBIND11_MODULE(_viru4deduz, m) {
       // The envelope over the cases chosen as the job library chooses them: (the cases taken, the
       // support nodes, max (supports, 6), its cases, min, its cases).
       .def("envelope",
-           [](PyJob& j, const std::vector<int>& cases, const std::vector<std::string>& types, bool includeInactive) {
+           [](PyJob& j, const std::vector<int>& cases, const std::vector<std::string>& types, bool includeInactive,
+              bool unrounded) {
              std::vector<int> taken;
              const auto envelope = j.Call([&](Job& job) {
                taken = viru4deduz::api::SelectCases(job, {cases, types, includeInactive});
-               return viru4deduz::api::EnvelopeOf(job, taken);
+               return viru4deduz::api::EnvelopeOf(job, taken, RoundingOf(unrounded));
              });
              const auto n = static_cast<py::ssize_t>(envelope.size());
              py::array_t<std::int32_t> nodes(n), maxCase({n, py::ssize_t{6}}), minCase({n, py::ssize_t{6}});
@@ -233,14 +239,14 @@ PYBIND11_MODULE(_viru4deduz, m) {
            })
       // The loads at every support, in the order of support_nodes, for each of the cases: an
       // array (len(cases), supports, 6), filled case by case.
-      .def("supports", [](PyJob& j, const std::vector<int>& cases) {
+      .def("supports", [](PyJob& j, const std::vector<int>& cases, bool unrounded) {
         const std::size_t supports = j.Call([](Job& job) { return job.SupportNodes().size(); });
         py::array_t<float> array({static_cast<py::ssize_t>(cases.size()), static_cast<py::ssize_t>(supports),
                                   py::ssize_t{6}});
         float* const out = array.mutable_data();
         for (std::size_t k = 0; k < cases.size(); ++k) {
           j.Call([&](Job& job) {
-            job.SupportLoadsInto(cases[k], std::span<float>(out + k * 6 * supports, 6 * supports));
+            job.SupportLoadsInto(cases[k], std::span<float>(out + k * 6 * supports, 6 * supports), RoundingOf(unrounded));
             return 0;
           }, std::nullopt, cases[k]);
         }

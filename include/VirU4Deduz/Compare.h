@@ -28,7 +28,8 @@ struct VIRU4DEDUZ_JOB_API ComparedLoad {
 // Every component of the loads at every support node in every case that either job stores (or
 // only in `cases`, when given), by case, then node, then component. Throws as SupportLoadsOf.
 VIRU4DEDUZ_JOB_API std::vector<ComparedLoad> CompareSupportLoads(const Job& a, const Job& b,
-                                                                const std::vector<int>& cases = {});
+                                                                const std::vector<int>& cases = {},
+                                                                Rounding rounding = Rounding::kWhole);
 
 // A threshold of change: an absolute value, or a percentage of the first job's value.
 struct ChangeThreshold {

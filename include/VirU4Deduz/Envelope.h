@@ -43,7 +43,8 @@ struct SupportEnvelope {
 // smallest value over the cases (as LoadsAt gives them) and the case that gives it: on a tie the
 // lowest case number. A value that is not a number is passed over while any case gives one.
 // No cases: no rows. Throws as SupportLoadsOf.
-VIRU4DEDUZ_JOB_API std::vector<SupportEnvelope> EnvelopeOf(const Job& job, const std::vector<int>& cases);
+VIRU4DEDUZ_JOB_API std::vector<SupportEnvelope> EnvelopeOf(const Job& job, const std::vector<int>& cases,
+                                                          Rounding rounding = Rounding::kWhole);
 
 }  // namespace viru4deduz::api
 

@@ -82,6 +82,11 @@ struct LoadCase {
   bool hasResults = false; // the output file stores this case's own results
 };
 
+// How the loads at a node are given: summed over its restraint entries and rounded to whole
+// numbers, halves away from zero, as GetLoads gives them (kWhole); or the single-precision sums
+// before that rounding, added in the same order (kNone).
+enum class Rounding { kWhole, kNone };
+
 // Three forces then three moments (loads), or three translations then three rotations in
 // degrees (displacements).
 using Components = std::array<float, 6>;
@@ -137,7 +142,7 @@ class VIRU4DEDUZ_JOB_API Job {
 
   // GetLoads with extractMode 1: the loads at node in the case. Throws Error (kNoSuchCase,
   // kNoResults, kNoRestraint, kDamaged, kUnreadable).
-  Components LoadsAt(std::int32_t node, int loadCase) const;
+  Components LoadsAt(std::int32_t node, int loadCase, Rounding rounding = Rounding::kWhole) const;
   // GetLoads with extractMode 2: the displacements of two nodes (a node without displacements
   // gives zeros). Throws as LoadsAt, without kNoRestraint.
   std::array<Components, 2> DisplacementsAt(std::int32_t nodeA, std::int32_t nodeB,
@@ -145,12 +150,12 @@ class VIRU4DEDUZ_JOB_API Job {
 
   // The loads at every node with restraints in the case, by ascending node number, each as
   // LoadsAt gives it. Throws as LoadsAt, without kNoRestraint.
-  std::vector<SupportLoads> SupportLoadsOf(int loadCase) const;
+  std::vector<SupportLoads> SupportLoadsOf(int loadCase, Rounding rounding = Rounding::kWhole) const;
   // The same loads written into out, six floats to a node, one node after another in the order
   // of SupportNodes(), for a caller that fills an array of its own: out holds 6 *
   // SupportNodes().size() floats (std::invalid_argument otherwise). The order in which each
   // node's entries are added is worked out once per job. Throws as SupportLoadsOf.
-  void SupportLoadsInto(int loadCase, std::span<float> out) const;
+  void SupportLoadsInto(int loadCase, std::span<float> out, Rounding rounding = Rounding::kWhole) const;
   // SupportLoadsOf for every case with results, in case order, holding one case at a time.
   void ForEachCase(
       const std::function<void(const LoadCase&, const std::vector<SupportLoads>&)>& visit) const;

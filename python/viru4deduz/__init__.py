@@ -127,29 +127,31 @@ class Job:
         """The numbers of the cases whose results the file stores: the first axis of supports()."""
         return [case.number for case in self.cases if case.has_results]
 
-    def loads(self, node: int, case: int) -> numpy.ndarray:
-        """FX FY FZ MX MY MZ at the node in the case (float32), as GetLoads gives them."""
-        return self._job.loads(node, case)
+    def loads(self, node: int, case: int, unrounded: bool = False) -> numpy.ndarray:
+        """FX FY FZ MX MY MZ at the node in the case (float32), as GetLoads gives them; with
+        unrounded=True the single-precision sums before the rounding, added in the same order."""
+        return self._job.loads(node, case, unrounded)
 
     def displacements(self, node: int, case: int) -> numpy.ndarray:
         """DX DY DZ RX RY RZ of the node in the case (float32, rotations in degrees); zeros for a
         node without displacements, as GetLoads gives them."""
         return self._job.displacements(node, case)
 
-    def supports(self, case: int | None = None) -> numpy.ndarray:
+    def supports(self, case: int | None = None, unrounded: bool = False) -> numpy.ndarray:
         """The loads at every support node (in the order of support_nodes): for one case an array
-        (supports, 6); without a case (stored cases, supports, 6), over stored_cases."""
+        (supports, 6); without a case (stored cases, supports, 6), over stored_cases. unrounded:
+        as for loads()."""
         if case is not None:
-            return self._job.supports([case])[0]
-        return self._job.supports(self.stored_cases)
+            return self._job.supports([case], unrounded)[0]
+        return self._job.supports(self.stored_cases, unrounded)
 
-    def envelope(self, cases=None, types=None, include_inactive: bool = False):
+    def envelope(self, cases=None, types=None, include_inactive: bool = False, unrounded: bool = False):
         """The load summary per support as a pandas DataFrame with the columns NODE, COMPONENT,
         MAX, MAX_CASE, MIN, MIN_CASE: for every support node and each of FX ... MZ, the largest and
         the smallest load over the cases and the case that gives each (the lowest case number on
         a tie). By default every active case with results of its own; ``cases`` names the cases
         instead, ``types`` keeps only cases of those stress types ("OPE", "SUS", ...), and
-        ``include_inactive`` takes discarded cases too."""
+        ``include_inactive`` takes discarded cases too; ``unrounded`` as for loads()."""
         import pandas
 
         wanted = sorted(set(cases or []))
@@ -159,7 +161,7 @@ class Job:
                 reason = "not a load case of the job" if number not in known else "no results stored for it"
                 raise NoResultsError(number, reason)
         _, nodes, high, high_case, low, low_case = self._job.envelope(
-            wanted, [t.upper() for t in (types or [])], include_inactive)
+            wanted, [t.upper() for t in (types or [])], include_inactive, unrounded)
         return pandas.DataFrame({
             "NODE": numpy.repeat(nodes, 6),
             "COMPONENT": numpy.tile(LOAD_COLUMNS, len(nodes)),
@@ -181,14 +183,15 @@ class Job:
         return frame
 
 
-def compare(a, b, case: int | None = None, threshold: float | str | None = None):
+def compare(a, b, case: int | None = None, threshold: float | str | None = None, unrounded: bool = False):
     """The loads at every support in every case of two jobs side by side, as a pandas DataFrame
     with the columns CASE, NODE, COMPONENT, A, B, CHANGE (B - A) and PERCENT (of |A|), as
     ``viru4deduz compare --csv`` writes them: a node or a case in one job only has the other
     side's value missing (NaN), and PERCENT is NaN where A is 0. ``a`` and ``b`` are open jobs or
     paths; ``case`` takes one case instead of every case either job stores; ``threshold`` (a
     number, or a text such as "5%") keeps only the rows whose change is at or past it. The frame's
-    ``attrs["changed"]`` says whether any row changed (with a threshold: is at or past it)."""
+    ``attrs["changed"]`` says whether any row changed (with a threshold: is at or past it).
+    ``unrounded`` compares the sums before the module's rounding, as for Job.loads()."""
     import pandas
 
     jobs = [j if isinstance(j, Job) else Job(j) for j in (a, b)]
@@ -198,7 +201,7 @@ def compare(a, b, case: int | None = None, threshold: float | str | None = None)
         if value is not None and not value >= 0:
             raise ValueError(f"threshold {threshold!r} is not a change (100, or '5%')")
         cases, nodes, components, first, second, change, share, shown, changed = _viru4deduz._compare(
-            jobs[0]._job, jobs[1]._job, [] if case is None else [case], value, percent)
+            jobs[0]._job, jobs[1]._job, [] if case is None else [case], value, percent, unrounded)
     finally:
         for given, job in zip((a, b), jobs):
             if job is not given:

@@ -17,10 +17,10 @@ std::set<int> StoredCases(const Job& job) {
 }
 
 // The loads at every support of the job in case k by node, or none when it does not store k.
-std::map<std::int32_t, Components> LoadsByNode(const Job& job, const std::set<int>& stored, int k) {
+std::map<std::int32_t, Components> LoadsByNode(const Job& job, const std::set<int>& stored, int k, Rounding rounding) {
   std::map<std::int32_t, Components> loads;
   if (!stored.contains(k)) return loads;
-  for (const SupportLoads& at : job.SupportLoadsOf(k)) loads.emplace(at.node, at.loads);
+  for (const SupportLoads& at : job.SupportLoadsOf(k, rounding)) loads.emplace(at.node, at.loads);
   return loads;
 }
 
@@ -37,7 +37,8 @@ std::optional<double> ComparedLoad::Percent() const {
   return *change / std::fabs(static_cast<double>(*a)) * 100.0;
 }
 
-std::vector<ComparedLoad> CompareSupportLoads(const Job& a, const Job& b, const std::vector<int>& cases) {
+std::vector<ComparedLoad> CompareSupportLoads(const Job& a, const Job& b, const std::vector<int>& cases,
+                                              Rounding rounding) {
   const std::set<int> storedA = StoredCases(a), storedB = StoredCases(b);
   std::set<int> chosen(cases.begin(), cases.end());
   if (cases.empty()) {
@@ -46,8 +47,8 @@ std::vector<ComparedLoad> CompareSupportLoads(const Job& a, const Job& b, const 
   }
   std::vector<ComparedLoad> rows;
   for (int k : chosen) {
-    const std::map<std::int32_t, Components> loadsA = LoadsByNode(a, storedA, k);
-    const std::map<std::int32_t, Components> loadsB = LoadsByNode(b, storedB, k);
+    const std::map<std::int32_t, Components> loadsA = LoadsByNode(a, storedA, k, rounding);
+    const std::map<std::int32_t, Components> loadsB = LoadsByNode(b, storedB, k, rounding);
     std::set<std::int32_t> nodes;
     for (const auto& [node, loads] : loadsA) nodes.insert(node);
     for (const auto& [node, loads] : loadsB) nodes.insert(node);

@@ -44,14 +44,14 @@ std::vector<int> SelectCases(const Job& job, const CaseSelection& selection) {
   return chosen;
 }
 
-std::vector<SupportEnvelope> EnvelopeOf(const Job& job, const std::vector<int>& cases) {
+std::vector<SupportEnvelope> EnvelopeOf(const Job& job, const std::vector<int>& cases, Rounding rounding) {
   if (cases.empty()) return {};
   const std::vector<std::int32_t> nodes = job.SupportNodes();
   std::vector<SupportEnvelope> envelope(nodes.size());
   std::vector<float> loads(6 * nodes.size());
   bool first = true;
   for (int k : cases) {
-    job.SupportLoadsInto(k, loads);
+    job.SupportLoadsInto(k, loads, rounding);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
       envelope[i].node = nodes[i];
       for (std::size_t m = 0; m < 6; ++m) {

@@ -229,10 +229,10 @@ std::vector<std::int32_t> Job::Nodes() const {
 
 std::vector<std::int32_t> Job::SupportNodes() const { return state_->SupportSumOrder().nodes; }
 
-Components Job::LoadsAt(std::int32_t node, int loadCase) const {
+Components Job::LoadsAt(std::int32_t node, int loadCase, Rounding rounding) const {
   const std::int32_t ordinal = state_->OrdinalOf(loadCase);
   Components loads{};
-  switch (state_->file.ReadLoadsAt(ordinal, node, loads.data())) {
+  switch (state_->file.ReadLoadsAt(ordinal, node, loads.data(), rounding == Rounding::kWhole)) {
     case ResultsRead::kRead:
       return loads;
     case ResultsRead::kNoRestraint:
@@ -257,7 +257,7 @@ std::array<Components, 2> Job::DisplacementsAt(std::int32_t nodeA, std::int32_t 
   return answer;
 }
 
-void Job::SupportLoadsInto(int loadCase, std::span<float> out) const {
+void Job::SupportLoadsInto(int loadCase, std::span<float> out, Rounding rounding) const {
   const std::int32_t ordinal = state_->OrdinalOf(loadCase);
   const SumOrder& order = state_->SupportSumOrder();
   if (out.size() != 6 * order.nodes.size()) {
@@ -265,13 +265,14 @@ void Job::SupportLoadsInto(int loadCase, std::span<float> out) const {
                                 std::to_string(order.nodes.size()) + " supports");
   }
   if (!state_->file.ReadCaseLoads(ordinal, state_->loadWords)) state_->FailDescribed();
-  SumInOrder(order, state_->loadWords, static_cast<std::size_t>(state_->file.loadValuesPerEntry()), out.data());
+  SumInOrder(order, state_->loadWords, static_cast<std::size_t>(state_->file.loadValuesPerEntry()), out.data(),
+             rounding == Rounding::kWhole);
 }
 
-std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase) const {
+std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase, Rounding rounding) const {
   state_->OrdinalOf(loadCase);  // a case that is not there, or has no results, is said first
   std::vector<float> sums(6 * SupportNodes().size());
-  SupportLoadsInto(loadCase, sums);
+  SupportLoadsInto(loadCase, sums, rounding);
   const std::vector<std::int32_t>& nodes = state_->SupportSumOrder().nodes;
   std::vector<SupportLoads> supports(nodes.size());
   for (std::size_t i = 0; i < supports.size(); ++i) {

@@ -128,11 +128,11 @@ std::vector<std::size_t> EntriesInSumOrder(std::span<const std::int32_t> nodes,
   return run;
 }
 
-void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock) {
+void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock, bool round) {
   for (std::size_t g = 0; g + 6 <= groups.size(); g += 6) {
     for (std::size_t m = 0; m < 6; ++m) resultBlock[m] += WordAsReal(groups[g + m]);
   }
-  RoundLoads(resultBlock);
+  if (round) RoundLoads(resultBlock);
 }
 
 void SumRestraintLoads(std::span<const std::int32_t> nodes, std::span<const std::int32_t> loadSlice,
@@ -200,7 +200,7 @@ SumOrder SumOrderAtEveryRestraintNode(std::span<const std::int32_t> nodes, std::
 }
 
 void SumInOrder(const SumOrder& order, std::span<const std::int32_t> loadWords, std::size_t stride,
-                float* sums) {
+                float* sums, bool round) {
   for (std::size_t i = 0; i < order.nodes.size(); ++i) {
     float* const node = sums + 6 * i;
     std::fill(node, node + 6, 0.0f);
@@ -208,7 +208,7 @@ void SumInOrder(const SumOrder& order, std::span<const std::int32_t> loadWords, 
       const std::int32_t* const group = loadWords.data() + order.entries[j] * stride;
       for (std::size_t m = 0; m < 6; ++m) node[m] += WordAsReal(group[m]);
     }
-    RoundLoads(node);
+    if (round) RoundLoads(node);
   }
 }
 

@@ -43,8 +43,9 @@ std::vector<std::size_t> EntriesInSumOrder(std::span<const std::int32_t> nodes,
                                            std::int32_t entryCount, std::int32_t node);
 
 // Adds groups of six load words (in their order) into set 1 of resultBlock, in single precision,
-// and rounds the six sums to whole numbers, halves away from zero.
-void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock);
+// and rounds the six sums to whole numbers, halves away from zero (unless round is false: the
+// sums as they are, for a caller that asks what the rounding takes off).
+void AddAndRoundLoads(std::span<const std::int32_t> groups, float* resultBlock, bool round = true);
 
 // Adds the six load components of every entry at node[0] into set 1 of resultBlock, in single
 // precision, and rounds the sums to whole numbers, halves away from zero. The entries are given in
@@ -72,7 +73,7 @@ SumOrder SumOrderAtEveryRestraintNode(std::span<const std::int32_t> nodes, std::
 // Each node's six loads summed in its order and rounded, into sums (six a node, as order.nodes):
 // entry e's loads are words stride * e to stride * e + 5 of loadWords.
 void SumInOrder(const SumOrder& order, std::span<const std::int32_t> loadWords, std::size_t stride,
-                float* sums);
+                float* sums, bool round = true);
 
 // The loads of every node with restraint entries, in ascending node order, each as
 // SumRestraintLoads gives them; the entries are given in file order.

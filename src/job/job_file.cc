@@ -136,7 +136,7 @@ std::optional<std::vector<std::int32_t>> JobFile::ReadRestraintNodes() {
 
 // The sums are made by the same operations as from a work area holding the whole results, so
 // they agree bit for bit.
-ResultsRead JobFile::ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float* set) {
+ResultsRead JobFile::ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float* set, bool round) {
   const std::optional<std::vector<std::int32_t>> nodes = ReadRestraintNodes();
   if (!nodes) return ResultsRead::kFailed;
   const auto count = static_cast<std::int32_t>(nodes->size());
@@ -150,7 +150,7 @@ ResultsRead JobFile::ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float*
       if (!reader.SectionTwoValue(value, groups[6 * i + static_cast<std::size_t>(v)])) return ResultsRead::kFailed;
     }
   }
-  AddAndRoundLoads(groups, set);
+  AddAndRoundLoads(groups, set, round);
   return ResultsRead::kRead;
 }
 

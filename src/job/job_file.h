@@ -77,8 +77,9 @@ class JobFile {
   // never given the memory they ask for.)
   // Whether the file is still as it was opened (size, time, not replaced).
   bool StillAsOpened();
-  // The loads at node in stored case `ordinal`: six sums, rounded, into set.
-  ResultsRead ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float* set);
+  // The loads at node in stored case `ordinal`: six sums, rounded (unless round is false), into
+  // set.
+  ResultsRead ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float* set, bool round = true);
   // The displacements of each node in stored case `ordinal`, six to a set, into sets; a node
   // without displacements leaves its set alone.
   ResultsRead ReadDisplacementsAt(std::int32_t ordinal, std::span<const int> nodes, float* sets);

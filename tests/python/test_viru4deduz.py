@@ -149,6 +149,20 @@ def test_workbooks_hold_the_commands_tables(tmp_path):
         assert job_sheet[1][2:5] == (1531, 1, "CASE 1 (OPE) W+D1+T1+P1")
 
 
+def test_unrounded_sums_round_to_the_answer_and_are_the_commands(job_path):
+    with viru4deduz.open(job_path) as job:
+        exact, rounded = job.supports(unrounded=True), job.supports()
+        # Half away from zero, as the module rounds: the unrounded sums give the answer.
+        assert_same_bits(numpy.trunc(exact + numpy.copysign(numpy.float32(0.5), exact)) + numpy.float32(0), rounded)
+        case = job.stored_cases[0]
+        rows = command("supports", job_path, "--case", str(case), "--unrounded")["cases"][0]["rows"]
+        for s, row in enumerate(rows):
+            expected = as_float32(row, ["fx", "fy", "fz", "mx", "my", "mz"])
+            assert_same_bits(exact[0, s], expected)
+            assert_same_bits(job.loads(row["node"], case, unrounded=True), expected)
+        assert (job.envelope(unrounded=True)["MAX"].to_numpy() >= job.envelope()["MAX"].to_numpy() - 0.5).all()
+
+
 def test_each_error_has_its_type(tmp_path):
     with pytest.raises(FileNotFoundError) as missing:
         viru4deduz.open(tmp_path / "absent.x4")

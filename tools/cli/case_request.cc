@@ -27,7 +27,8 @@ int AskForCase(CliUserInterface& ui, const JobFiles& files, const CaseRequest& r
   if (const int status = CheckCase(*job, loadCase)) return status;
   try {
     if (request.extractMode == 1) {
-      answer.sets[0] = job->LoadsAt(request.nodes[0], loadCase);
+      answer.sets[0] = job->LoadsAt(request.nodes[0], loadCase,
+                                    request.unrounded ? api::Rounding::kNone : api::Rounding::kWhole);
     } else {
       answer.sets = job->DisplacementsAt(request.nodes[0], request.nodes[1], loadCase);
     }

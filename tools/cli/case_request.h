@@ -16,6 +16,7 @@ struct CaseRequest {
   int extractMode = 1;  // 1 loads at nodes[0], 2 displacements of nodes[0] and nodes[1]
   int nodes[2] = {0, 0};
   int loadCase = 0;     // 0: the user chooses in the selection dialog
+  bool unrounded = false;  // loads: the sums before the module's rounding
 };
 
 struct CaseAnswer {

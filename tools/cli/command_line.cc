@@ -292,6 +292,10 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   help->usage["compare"] = "JOB B [--case K | --all-cases] [--threshold VALUE[%]]";
   for (Given& given : subs) {
     AddFormats(given);
+    if (given.command == Command::kLoads || given.command == Command::kSupports ||
+        given.command == Command::kEnvelope || given.command == Command::kCompare) {
+      given.app->add_flag("--unrounded", inv.unrounded, "the loads' sums before the module's rounding");
+    }
     if (given.command == Command::kSupports || given.command == Command::kEnvelope ||
         given.command == Command::kCompare) {
       given.xlsxOption = given.app->add_option("--xlsx", given.xlsx, "an Excel workbook, written to FILE")

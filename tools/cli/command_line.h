@@ -24,6 +24,7 @@ struct Invocation {
   bool includeInactive = false;         // envelope --include-inactive
   std::string otherJob;                 // compare: the second job
   std::string xlsx;                     // supports, envelope, compare --xlsx FILE
+  bool unrounded = false;               // loads, supports, envelope, compare --unrounded
   bool thresholdGiven = false;          // compare --threshold VALUE[%]
   double threshold = 0.0;
   bool thresholdPercent = false;

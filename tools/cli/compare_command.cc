@@ -33,9 +33,9 @@ int Open(const std::string& path, OpenedJob& opened) {
 }
 
 // A value, or an empty cell where there is none.
-Cell ValueCell(const std::optional<double>& value) {
+Cell ValueCell(const std::optional<double>& value, int decimals) {
   if (!value) return std::string();
-  return Fixed{static_cast<float>(*value), 0};
+  return Fixed{static_cast<float>(*value), decimals};
 }
 
 Cell PercentCell(const std::optional<double>& value) {
@@ -71,7 +71,7 @@ int RunCompare(const Invocation& inv) {
   }
   std::vector<api::ComparedLoad> rows;
   try {
-    rows = api::CompareSupportLoads(*a.job, *b.job, cases);
+    rows = api::CompareSupportLoads(*a.job, *b.job, cases, inv.unrounded ? api::Rounding::kNone : api::Rounding::kWhole);
   } catch (const api::Error& e) {
     return ReportUnreadableOutput(e.file() == b.files.outputFile ? b.files : a.files);
   }
@@ -84,6 +84,8 @@ int RunCompare(const Invocation& inv) {
     different = different || (inv.thresholdGiven ? api::AtOrPast(row, threshold) : api::Changed(row));
   }
 
+  const bool whole = !inv.unrounded;  // the module's rounded loads: JSON integers
+  const int decimals = whole ? 0 : 3;
   const auto side = [](const std::optional<float>& v) { return v ? std::optional<double>(*v) : std::nullopt; };
   if (inv.format == Format::kJson) {
     Json document = {{"a", JobObject(inv.job, a)}, {"b", JobObject(inv.otherJob, b)}};
@@ -92,8 +94,8 @@ int RunCompare(const Invocation& inv) {
     for (const api::ComparedLoad& row : rows) {
       if (!shown(row)) continue;
       list.push_back({{"case", row.loadCase}, {"node", row.node}, {"component", kLoadComponents.names[row.component]},
-                      {"a", ValueJson(side(row.a), true)}, {"b", ValueJson(side(row.b), true)},
-                      {"change", ValueJson(row.Change(), true)}, {"percent", ValueJson(row.Percent(), false)}});
+                      {"a", ValueJson(side(row.a), whole)}, {"b", ValueJson(side(row.b), whole)},
+                      {"change", ValueJson(row.Change(), whole)}, {"percent", ValueJson(row.Percent(), false)}});
     }
     document["rows"] = std::move(list);
     WriteJson(std::cout, document);
@@ -103,7 +105,8 @@ int RunCompare(const Invocation& inv) {
       for (const api::ComparedLoad& row : rows) {
         if (!shown(row)) continue;
         emit({std::int64_t{row.loadCase}, std::int64_t{row.node}, std::string(kLoadComponents.names[row.component]),
-              ValueCell(side(row.a)), ValueCell(side(row.b)), ValueCell(row.Change()), PercentCell(row.Percent())});
+              ValueCell(side(row.a), decimals), ValueCell(side(row.b), decimals), ValueCell(row.Change(), decimals),
+              PercentCell(row.Percent())});
       }
     };
     if (!inv.xlsx.empty()) {

@@ -19,6 +19,8 @@ struct ComponentKind {
 // Three forces and three moments, summed and rounded; three translations and three rotations
 // (degrees).
 constexpr ComponentKind kLoadComponents = {{"FX", "FY", "FZ", "MX", "MY", "MZ"}, {0, 0, 0, 0, 0, 0}, true};
+// The loads' sums before the module's rounding (--unrounded): reals, three decimals in a table.
+constexpr ComponentKind kUnroundedLoadComponents = {{"FX", "FY", "FZ", "MX", "MY", "MZ"}, {3, 3, 3, 3, 3, 3}, false};
 constexpr ComponentKind kDisplacementComponents = {{"DX", "DY", "DZ", "RX", "RY", "RZ"}, {3, 3, 3, 4, 4, 4}, false};
 
 // A whole value as a JSON integer ("-3984", not "-3984.0"); one no integer holds stays a real.

@@ -37,7 +37,7 @@ int RunEnvelope(const Invocation& inv) {
   }
   std::vector<api::SupportEnvelope> envelope;
   try {
-    envelope = api::EnvelopeOf(*job, cases);
+    envelope = api::EnvelopeOf(*job, cases, inv.unrounded ? api::Rounding::kNone : api::Rounding::kWhole);
   } catch (const api::Error&) {
     return ReportUnreadableOutput(files);
   }
@@ -46,6 +46,9 @@ int RunEnvelope(const Invocation& inv) {
     return kExitNoRestraint;
   }
 
+  // Whole loads are JSON integers; the sums before the rounding, reals (three decimals in a table).
+  const int decimals = inv.unrounded ? 3 : 0;
+  const auto value = [&](float v) { return inv.unrounded ? Json(v) : WholeValue(v); };
   // One row per node and component: the long form that a spreadsheet filters and sorts.
   const std::vector<std::string> columns = {"NODE", "COMPONENT", "MAX", "MAX_CASE", "MIN", "MIN_CASE"};
   if (inv.format == Format::kJson) {
@@ -58,8 +61,8 @@ int RunEnvelope(const Invocation& inv) {
     for (const api::SupportEnvelope& at : envelope) {
       for (std::size_t m = 0; m < 6; ++m) {
         const api::ComponentRange& r = at.components[m];
-        rows.push_back({{"node", at.node}, {"component", kLoadComponents.names[m]}, {"max", WholeValue(r.max)},
-                        {"max_case", r.maxCase}, {"min", WholeValue(r.min)}, {"min_case", r.minCase}});
+        rows.push_back({{"node", at.node}, {"component", kLoadComponents.names[m]}, {"max", value(r.max)},
+                        {"max_case", r.maxCase}, {"min", value(r.min)}, {"min_case", r.minCase}});
       }
     }
     document.End("envelope", rows);
@@ -68,8 +71,8 @@ int RunEnvelope(const Invocation& inv) {
       for (const api::SupportEnvelope& at : envelope) {
         for (std::size_t m = 0; m < 6; ++m) {
           const api::ComponentRange& r = at.components[m];
-          emit({std::int64_t{at.node}, std::string(kLoadComponents.names[m]), Fixed{r.max, 0},
-                std::int64_t{r.maxCase}, Fixed{r.min, 0}, std::int64_t{r.minCase}});
+          emit({std::int64_t{at.node}, std::string(kLoadComponents.names[m]), Fixed{r.max, decimals},
+                std::int64_t{r.maxCase}, Fixed{r.min, decimals}, std::int64_t{r.minCase}});
         }
       }
     };

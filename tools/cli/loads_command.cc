@@ -20,13 +20,16 @@ int RunLoads(const Invocation& inv) {
   CliUserInterface ui;
   const int node = inv.nodes.front();
   CaseAnswer answer;
-  if (const int status = AskForCase(ui, files, {1, {node, node}, inv.caseNumber}, answer)) return status;
+  if (const int status = AskForCase(ui, files, {1, {node, node}, inv.caseNumber, inv.unrounded}, answer)) {
+    return status;
+  }
 
-  Grid grid = ComponentGrid(kLoadComponents);
-  grid.rows.push_back(ComponentRow(kLoadComponents, answer.loadCase, node, answer.sets[0], answer.label));
+  const ComponentKind& kind = inv.unrounded ? kUnroundedLoadComponents : kLoadComponents;
+  Grid grid = ComponentGrid(kind);
+  grid.rows.push_back(ComponentRow(kind, answer.loadCase, node, answer.sets[0], answer.label));
   WriteCaseRows(inv.format, inv.job, files.outputFile, answer.version,
                 CaseObject(answer.loadCase, answer.label, answer.active, answer.skipped, true),
-                Json::array({ComponentObject(kLoadComponents, node, answer.sets[0])}), grid);
+                Json::array({ComponentObject(kind, node, answer.sets[0])}), grid);
   return OutputStatus();
 }
 

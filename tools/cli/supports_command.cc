@@ -91,7 +91,7 @@ int RunSupports(const Invocation& inv) {
       if (readStatus != kExitSuccess || !std::cout) return;
       std::vector<api::SupportLoads> supports;
       try {
-        supports = job->SupportLoadsOf(k);
+        supports = job->SupportLoadsOf(k, inv.unrounded ? api::Rounding::kNone : api::Rounding::kWhole);
       } catch (const api::Error&) {
         readStatus = ReportUnreadableOutput(files);
         return;
@@ -99,6 +99,7 @@ int RunSupports(const Invocation& inv) {
       withSupports(k, Windows1252ToUtf8(job->Case(k).label), supports);
     }
   };
+  const ComponentKind& kind = inv.unrounded ? kUnroundedLoadComponents : kLoadComponents;
   const auto caseObject = [&](int k, const std::string& label) {
     return CaseObject(k, label, job->Case(k).active, !job->Case(k).offered, true);
   };
@@ -106,7 +107,7 @@ int RunSupports(const Invocation& inv) {
     JobDocument document(std::cout, inv.job, files.outputFile, job->version());
     eachCase([&](int k, const std::string& label, const std::vector<api::SupportLoads>& loads) {
       Json rows = Json::array();
-      for (const api::SupportLoads& at : loads) rows.push_back(ComponentObject(kLoadComponents, at.node, at.loads));
+      for (const api::SupportLoads& at : loads) rows.push_back(ComponentObject(kind, at.node, at.loads));
       Json one = caseObject(k, label);
       one["rows"] = std::move(rows);
       document.AddCase(one);
@@ -115,10 +116,10 @@ int RunSupports(const Invocation& inv) {
   } else {
     const RowSource rows = [&](const RowSink& emit) {
       eachCase([&](int k, const std::string& label, const std::vector<api::SupportLoads>& loads) {
-        for (const api::SupportLoads& at : loads) emit(ComponentRow(kLoadComponents, k, at.node, at.loads, label));
+        for (const api::SupportLoads& at : loads) emit(ComponentRow(kind, k, at.node, at.loads, label));
       });
     };
-    const std::vector<std::string> columns = ComponentGrid(kLoadComponents).columns;
+    const std::vector<std::string> columns = ComponentGrid(kind).columns;
     if (!inv.xlsx.empty()) {
       if (const int status = WriteWorkbook(inv.xlsx, {{inv.job, files.outputFile, &*job}}, "Supports", columns, rows)) {
         return status;
