@@ -121,6 +121,9 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_JOBAPI_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION science)
+# The command's completion is a file that bash-completion loads; without it the command works,
+# without completing.
+set(CPACK_DEBIAN_COMMAND_PACKAGE_RECOMMENDS bash-completion)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-viru4deduz)
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
 # The extension is built for one Python version (its file name says which) and links the job

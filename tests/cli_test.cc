@@ -418,6 +418,8 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {{"displacements", job, "--node", "1", "--node", "2", "--node", "3", "--case", "1"}, 64, "more than twice"},
       {{"loads", job, "--node", "20", "--case", "1", "--json", "--csv"}, 64, "exclude each other"},
       {{"frobnicate"}, 64, "frobnicate"},
+      {{"supprots", job}, 64, "'supprots' is not a subcommand: did you mean 'supports'?"},
+      {{"loads", job, "--nod", "20", "--case", "1"}, 64, "unknown option --nod: did you mean '--node'?"},
       {{}, 64, "subcommand"}};
   for (const auto& [args, status, text] : cases) {
     const CliRun run = Cli(args);

@@ -191,6 +191,8 @@ if cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/deb" >"$work/c
       "^-.* \./usr/share/bash-completion/completions/viru4deduz$" \
       "^-.* \./usr/share/viru4deduz/sample/PIPE1\.X4$" "^-.* \./usr/share/viru4deduz/sample/PIPE1\._P$"
 
+    [ "$(dpkg-deb -f "$(deb viru4deduz)" Recommends)" = "bash-completion" ] || fail "viru4deduz: Recommends"
+
     step "the man page's examples, with the packed command and sample"
     root="$work/root"
     dpkg-deb -x "$(deb viru4deduz)" "$root"

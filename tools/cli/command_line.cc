@@ -154,12 +154,40 @@ std::vector<std::string> ListItems(const std::string& text) {
 
 constexpr const char* kStressTypes[] = {"OPE", "SUS", "EXP", "OCC", "HGR", "FAT", "HYD"};
 
+// Whether b is a with one character added, taken away, changed, or two neighbours swapped.
+bool OneEditAway(const std::string& a, const std::string& b) {
+  if (a == b) return false;
+  const std::size_t n = a.size(), m = b.size();
+  if (n + 1 < m || m + 1 < n) return false;
+  std::size_t i = 0;
+  while (i < n && i < m && a[i] == b[i]) ++i;
+  const auto same = [&](std::size_t from, std::size_t to) { return a.compare(from, std::string::npos, b, to) == 0; };
+  if (n == m) {
+    return same(i + 1, i + 1) || (i + 1 < n && a[i] == b[i + 1] && a[i + 1] == b[i] && same(i + 2, i + 2));
+  }
+  return n < m ? same(i, i + 1) : same(i + 1, i);
+}
+
+// " (did you mean 'x'?)" for the one candidate one edit away from word, or "".
+std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates) {
+  std::vector<std::string> near;
+  for (const std::string& c : candidates) {
+    if (OneEditAway(word, c)) near.push_back(c);
+  }
+  return near.size() == 1 ? ": did you mean '" + near.front() + "'?" : "";
+}
+
 // The first thing wrong with the subcommand's line, or "" when nothing is.
 std::string Check(const Given& given, Invocation& inv) {
   if (const std::vector<std::string> extras = given.app->remaining(); !extras.empty()) {
     const std::string& extra = extras.front();
-    return extra.starts_with("-") ? "unknown option " + extra.substr(0, extra.find('='))
-                                  : "unexpected argument '" + extra + "'";
+    if (!extra.starts_with("-")) return "unexpected argument '" + extra + "'";
+    const std::string option = extra.substr(0, extra.find('='));
+    std::vector<std::string> names;
+    for (const CLI::Option* known : given.app->get_options()) {
+      for (const std::string& name : known->get_lnames()) names.push_back("--" + name);
+    }
+    return "unknown option " + option + DidYouMean(option, names);
   }
   if (given.job.empty() && given.app->count("JOB") == 0) return "JOB is required";
   if (given.command == Command::kCompare) {
@@ -308,9 +336,12 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
     return std::any_of(subs.begin(), subs.end(), [&](const Given& g) { return g.app->get_name() == word; });
   };
   if (argc > 1 && argv[1][0] != '-' && !isSubcommand(argv[1])) {
-    PrintError(std::string("'") + argv[1] +
-               "' is not a subcommand: use loads, displacements, cases, supports, envelope, compare or inspect "
-               "(try 'viru4deduz --help')");
+    std::vector<std::string> names;
+    for (const Given& g : subs) names.push_back(g.app->get_name());
+    const std::string near = DidYouMean(argv[1], names);
+    PrintError(std::string("'") + argv[1] + "' is not a subcommand" +
+               (near.empty() ? ": use loads, displacements, cases, supports, envelope, compare or inspect" : near) +
+               " (try 'viru4deduz --help')");
     return kExitUsage;
   }
   std::string where = "viru4deduz";
