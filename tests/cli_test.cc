@@ -639,7 +639,7 @@ TEST_F(CliTest, TheSelectionDialogOnATerminalOffersTheCasesInsistsOnAChoiceAndEn
     EXPECT_EQ(chosen.status, 0) << chosen.out;
     args.insert(args.end(), {"--case", "3"});
     for (const std::string& text : Args{"Load Case Selection\n  1  CASE 2 (SUS) W+D1\n  2  CASE 3 (EXP) L3=L1-L2\n"
-                                        "  3  CASE 4 (OCC)  10.0000 Hz   0.00 \xC3\x98\nNumber (1-3)",
+                                        "  3  CASE 4 (OCC)  10.0000 Hz   0.00 \xC3\x98\nNumber (1-3) to choose, q to cancel (an empty line is OK without a choice): ",
                                         "Sorry, you can not use [OK] until a load case is selected.", Cli(args).out}) {
       EXPECT_NE(chosen.out.find(text), std::string::npos) << text << "\n" << chosen.out;
     }

@@ -209,9 +209,11 @@ int PosixUserInterface::RunListDialog(const char* title, const char* const* entr
   for (int i = 0; i < count; ++i) listing += NumberedEntry(i + 1, entries[i]);
   terminal->Write(listing);
 
+  // An empty line is the dialog's OK without a choice, which the dialog may refuse (asking for a
+  // choice first): the prompt says so before the user meets the refusal.
   const std::string range = "1-" + std::to_string(count);
   const std::string prompt =
-      count > 0 ? "Number (" + range + ") to choose, empty line for OK, q to cancel: "
+      count > 0 ? "Number (" + range + ") to choose, q to cancel (an empty line is OK without a choice): "
                 : "Empty line for OK, q to cancel: ";
   for (;;) {
     terminal->Write(prompt);
