@@ -387,6 +387,7 @@ TEST_F(CliTest, InspectWritesEveryFormatWithTheControlTextsControlCharactersEsca
 
 TEST_F(CliTest, ExitStatusesAndMessages) {
   const std::string job = AddJob("rich", RichJob(1530));
+  WriteFile(dir_ / "config.txt", "not a job");
   WriteFile(dir_ / "future._p", writer::WriteControlRecord(9999));
   const std::string whole = writer::WriteOutputFile(RichJob(1530));
   WriteFile(dir_ / "cut._p", whole.substr(0, whole.size() - 256));  // the last loads are missing
@@ -419,6 +420,9 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {{"loads", job, "--node", "20", "--case", "1", "--json", "--csv"}, 64, "exclude each other"},
       {{"frobnicate"}, 64, "frobnicate"},
       {{"supprots", job}, 64, "'supprots' is not a subcommand: did you mean 'supports'?"},
+      {{"cases", dir_.path()}, 66, "is a directory, not a job"},
+      {{"cases", dir_ / "config.txt"}, 66, "config.txt is not a job: there is no output file"},
+      {{"cases", dir_ / "rich,x4"}, 66, "does not exist; did you mean " + dir_ / "rich.X4?"},
       {{"loads", job, "--nod", "20", "--case", "1"}, 64, "unknown option --nod: did you mean '--node'?"},
       {{}, 64, "subcommand"}};
   for (const auto& [args, status, text] : cases) {
