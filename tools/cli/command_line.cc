@@ -194,11 +194,7 @@ std::string Check(const Given& given, Invocation& inv) {
     inv.threshold = value;
   }
   if (given.nodeOption != nullptr) {
-    const std::size_t most = given.command == Command::kLoads ? 1 : 2;
     if (given.nodes.empty()) return "--node is required";
-    if (given.nodes.size() > most) {
-      return most == 1 ? "--node is given more than once" : "--node is given more than twice";
-    }
     for (const std::string& text : given.nodes) {
       const std::optional<int> node = DecimalInteger(text);
       if (!node) return "--node '" + text + "' is not a node number (decimal digits)";
@@ -260,20 +256,25 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
   app.footer(Footer({kUnitsNote, kCaseNote, kWorkAreaNote, kExitStatusNote}));
 
   std::vector<Given> subs;
-  subs.reserve(7);  // the options point into them
+  subs.reserve(8);  // the options point into them
   AddSubcommand(app, subs, "loads", Command::kLoads, "the summed, rounded loads at one node");
-  AddNode(subs.back(), "the node N");
+  AddNode(subs.back(), "the node N (given again: more nodes)");
   AddCase(subs.back());
-  help->usage["loads"] = "JOB --node N [--case K]";
+  subs.back().allCases = subs.back().app->add_flag("--all-cases", inv.allCases, "every case the file stores results of");
+  help->usage["loads"] = "JOB --node N... [--case K | --all-cases]";
 
   AddSubcommand(app, subs, "displacements", Command::kDisplacements,
                 "the displacements of one or two nodes");
-  AddNode(subs.back(), "node A, and with a second --node node B");
+  AddNode(subs.back(), "node A (given again: more nodes)");
   AddCase(subs.back());
-  help->usage["displacements"] = "JOB --node A [--node B] [--case K]";
+  subs.back().allCases = subs.back().app->add_flag("--all-cases", inv.allCases, "every case the file stores results of");
+  help->usage["displacements"] = "JOB --node A... [--case K | --all-cases]";
 
   AddSubcommand(app, subs, "cases", Command::kCases, "every load case of the job and its label");
   help->usage["cases"] = "JOB";
+
+  AddSubcommand(app, subs, "nodes", Command::kNodes, "every node of the job, its supports marked");
+  help->usage["nodes"] = "JOB";
 
   CLI::App* supports = AddSubcommand(app, subs, "supports", Command::kSupports,
                                      "the loads at every restraint node, in one pass");
@@ -327,7 +328,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
     for (const Given& g : subs) names.push_back(g.app->get_name());
     const std::string near = DidYouMean(argv[1], names);
     PrintError(std::string("'") + argv[1] + "' is not a subcommand" +
-               (near.empty() ? ": use loads, displacements, cases, supports, envelope, compare or inspect" : near) +
+               (near.empty() ? ": use loads, displacements, cases, nodes, supports, envelope, compare or inspect" : near) +
                " (try 'viru4deduz --help')");
     return kExitUsage;
   }

@@ -10,7 +10,7 @@
 
 namespace viru4deduz::cli {
 
-enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect, kEnvelope, kCompare };
+enum class Command { kLoads, kDisplacements, kCases, kSupports, kInspect, kEnvelope, kCompare, kNodes };
 
 struct Invocation {
   Command command = Command::kLoads;

@@ -13,6 +13,7 @@ int RunSupports(const Invocation& inv);
 int RunInspect(const Invocation& inv);
 int RunEnvelope(const Invocation& inv);
 int RunCompare(const Invocation& inv);
+int RunNodes(const Invocation& inv);
 
 }  // namespace viru4deduz::cli
 

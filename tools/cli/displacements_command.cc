@@ -7,11 +7,13 @@
 #include "component_rows.h"
 #include "exit_status.h"
 #include "job_files.h"
+#include "node_rows.h"
 #include "standard_output.h"
 
 namespace viru4deduz::cli {
 
 int RunDisplacements(const Invocation& inv) {
+  if (AsksSeveral(inv)) return RunNodeRows(inv);
   JobFiles files;
   if (const int status = ResolveJob(inv.job, files)) return status;
   if (CaseSourceFor(inv.caseNumber) == CaseSource::kMissing) {

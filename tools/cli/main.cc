@@ -33,6 +33,8 @@ int Run(const viru4deduz::cli::Invocation& inv) {
       return RunEnvelope(inv);
     case Command::kCompare:
       return RunCompare(inv);
+    case Command::kNodes:
+      return RunNodes(inv);
   }
   return 0;
 }
