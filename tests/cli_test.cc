@@ -267,6 +267,9 @@ TEST_F(CliTest, EnvelopeIsTheRangeOfTheSupportsOverTheChosenCases) {
               expected([](const Json& c) { return c["case"] <= 2; }));  // case 1 OPE, case 2 SUS
     const Json document = Json::parse(Cli({"envelope", job, "--json"}).out);
     EXPECT_EQ(document["envelope"].size(), 5u * 6u);
+    // The discarded case's loads are answered with a word that they are not the case's loads.
+    const CliRun discarded = Cli({"loads", job, "--node", "20", "--case", "2"});
+    EXPECT_EQ(discarded.err.find("warning: load case 2 is not active") != std::string::npos, version >= 1400) << discarded.err;
     EXPECT_EQ(document["cases"].size(), written.loads.size() - (version >= 1400));  // older tables keep no discards
   }
   const std::string job = dir_ / "env1531.x4";

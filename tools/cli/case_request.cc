@@ -45,6 +45,7 @@ int AskForCase(CliUserInterface& ui, const JobFiles& files, const CaseRequest& r
   answer.skipped = !c.offered;
   answer.active = c.active;
   answer.label = Windows1252ToUtf8(c.label);
+  WarnOfDiscardedCases(*job, {loadCase});
   if (request.extractMode == 2) {
     const std::vector<bool> inJob = NodesInJob(*job, {request.nodes[0], request.nodes[1]});
     answer.inJob = {inJob[0], inJob[1]};

@@ -80,6 +80,19 @@ int CheckCase(const api::Job& job, int k) {
   return kExitSuccess;
 }
 
+void WarnOfDiscardedCases(const api::Job& job, const std::vector<int>& cases) {
+  std::string discarded;
+  int count = 0;
+  for (int k : cases) {
+    if (k < 1 || k > static_cast<int>(job.cases().size()) || job.Case(k).active) continue;
+    discarded += (count++ == 0 ? "" : ", ") + std::to_string(k);
+  }
+  if (count == 0) return;
+  PrintWarning((count == 1 ? "load case " + discarded + " is" : "load cases " + discarded + " are") +
+               " not active (discarded in the analysis): the values shown are what the file holds, "
+               "not loads of the case");
+}
+
 std::vector<bool> NodesInJob(const api::Job& job, const std::vector<int>& nodes) {
   std::vector<bool> inJob(nodes.size(), true);
   std::vector<std::int32_t> numbers;

@@ -23,6 +23,10 @@ int OpenJob(const JobFiles& files, std::optional<api::Job>& job);
 // job's range); 1 for a case whose results the file does not store.
 int CheckCase(const api::Job& job, int k);
 
+// Warns that the cases among these that the analysis discarded answer with no loads of theirs
+// (what the file holds for them, zeros as a rule), so that their rows are not read as results.
+void WarnOfDiscardedCases(const api::Job& job, const std::vector<int>& cases);
+
 // For each node, whether the job has it; every node counts as the job's when its node list cannot
 // be read. Tells the user of each node it does not have.
 std::vector<bool> NodesInJob(const api::Job& job, const std::vector<int>& nodes);

@@ -39,6 +39,7 @@ int RunNodeRows(const Invocation& inv) {
     if (const int status = CheckCase(*job, inv.caseNumber)) return status;
     cases.push_back(inv.caseNumber);
   }
+  WarnOfDiscardedCases(*job, cases);
   const bool loads = inv.command == Command::kLoads;
   const ComponentKind& kind = !loads ? kDisplacementComponents : inv.unrounded ? kUnroundedLoadComponents : kLoadComponents;
   const std::vector<bool> inJob = NodesInJob(*job, inv.nodes);

@@ -76,6 +76,7 @@ int RunSupports(const Invocation& inv) {
   }
   const CaseList list = CasesToReport(inv, *job, ui);
   if (list.status != kExitSuccess) return list.status;
+  WarnOfDiscardedCases(*job, list.cases);
   if (noRestraints) {
     PrintError(std::string(api::kNoRestraintText) + " (the job has no restraints)");
     return kExitNoRestraint;
