@@ -89,7 +89,7 @@ bool ReadControlRecord(OutputFileReport& report, ControlData& control, const std
 bool CheckCounts(OutputFileReport& report, const ControlData& c) {
   report.versionRead = IsAcceptedVersion(c.fileVersion());
   if (!report.versionRead) {
-    report.problems.push_back("version " + std::to_string(c.fileVersion()) +
+    report.problems.push_back("not an output file: version " + std::to_string(c.fileVersion()) +
                               " is not one the module reads");
   }
   bool plausible = true;

@@ -280,7 +280,7 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
                                      "the loads at every restraint node, in one pass");
   AddCase(subs.back());
   subs.back().allCases = supports->add_flag("--all-cases", inv.allCases, "every case the file stores results of");
-  help->usage["supports"] = "JOB (--case K | --all-cases)";
+  help->usage["supports"] = "JOB [--case K | --all-cases]";
 
   AddSubcommand(app, subs, "inspect", Command::kInspect,
                 "what an output file holds, and what is wrong with it");

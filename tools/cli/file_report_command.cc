@@ -110,8 +110,13 @@ void WriteReportTable(const api::FileReport& report) {
   if (!report.controlRecordRead) {
     std::cout << "unknown: the control record cannot be read\n";
   } else {
-    std::cout << report.version()
-              << (report.versionRead ? " (the module reads it)" : " (not one the module reads)") << "\n";
+    // A version the module does not read says first that the file is no output file of it: the
+    // number is only what the file's first word reads.
+    if (report.versionRead) {
+      std::cout << report.version() << " (the module reads it)\n";
+    } else {
+      std::cout << "not one the module reads (the file's first word reads " << report.version() << ")\n";
+    }
   }
   if (const auto needed = NeededBytes(report)) {
     // A host reads the job only in the room its setting gives; the command reads it in any.
