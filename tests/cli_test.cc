@@ -296,6 +296,23 @@ TEST_F(CliTest, SeveralNodesEveryCaseAndTheNodeList) {
   const Json document = Json::parse(moves.out);
   ASSERT_EQ(document["cases"][0]["rows"].size(), 3u);
   EXPECT_EQ(document["cases"][0]["rows"][2]["in_job"], false);
+  // Another unit system: each component times its factor, named in the table's header line.
+  const Args scaled = {"--scale-force", "0.001", "--scale-moment", "2", "--scale-length", "1000", "--unit-labels", "kN,N.mm,um"};
+  Args asked = {"loads", job, "--node", "20", "--case", "1", "--json"};
+  asked.insert(asked.end(), scaled.begin(), scaled.end());
+  const Json inKilonewtons = Json::parse(Cli(asked).out)["cases"][0]["rows"][0];
+  Request plain(job, 1, 20, 0, 1);
+  plain.Run(module_.getLoads);
+  for (int m = 0; m < 6; ++m) {
+    const float expected = static_cast<float>(double{plain.res[m][0]} * (m < 3 ? 0.001 : 2.0));
+    EXPECT_EQ(inKilonewtons[std::string(1, "fffmmm"[m]) + "xyzxyz"[m]].get<float>(), expected) << m;
+  }
+  asked = {"displacements", job, "--node", "30", "--case", "1"};
+  asked.insert(asked.end(), scaled.begin(), scaled.end());
+  EXPECT_NE(Cli(asked).out.find("LABEL  [length: um; rotations in degrees]\n"), std::string::npos);
+  EXPECT_NE(Cli({"loads", job, "--node", "20", "--case", "1"}).out.find("LABEL  [units of the output file]\n"), std::string::npos);
+  EXPECT_EQ(Cli({"loads", job, "--node", "20", "--case", "1", "--scale-force", "-1"}).status, 64);
+
   std::istringstream lines(Cli({"nodes", job, "--csv"}).out);
   std::string line;
   std::getline(lines, line);

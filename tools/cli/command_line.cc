@@ -24,7 +24,10 @@ constexpr char kJobHelp[] = "the job file NAME.x4; NAME._p beside it is read";
 
 constexpr char kUnitsNote[] =
     "Values are written in the units in which the output file stores them, as the module returns "
-    "them: nothing is converted. Loads are three forces and three moments (FX FY FZ MX MY MZ), "
+    "them: nothing is converted. The file does not name its units: they are those the analysis was "
+    "set to write (its output settings), and a table says so in its header line; --scale-force, "
+    "--scale-moment, --scale-length and --unit-labels give another unit system. "
+    "Loads are three forces and three moments (FX FY FZ MX MY MZ), "
     "summed over the restraint entries at the node and rounded to whole numbers; displacements are "
     "three translations and three rotations (DX DY DZ RX RY RZ), the rotations in degrees. Tables "
     "show displacements to 3 decimals and rotations to 4; JSON and CSV give every value in full.";
@@ -95,6 +98,9 @@ struct Given {
   CLI::Option* thresholdOption = nullptr;
   std::string xlsx;
   CLI::Option* xlsxOption = nullptr;
+  std::string scaleText[3], labelsText;  // --scale-force, --scale-moment, --scale-length, --unit-labels
+  CLI::Option* scaleOptions[3] = {};
+  CLI::Option* labelsOption = nullptr;
   CLI::Option* casesOption = nullptr;
   CLI::Option* typesOption = nullptr;
   CLI::Option* formats[3] = {};  // --table, --json, --csv
@@ -232,6 +238,28 @@ std::string Check(const Given& given, Invocation& inv) {
     if (given.xlsx.empty()) return "--xlsx needs a file name";
     inv.xlsx = given.xlsx;
   }
+  static constexpr const char* kScaleNames[3] = {"--scale-force", "--scale-moment", "--scale-length"};
+  double* const factors[3] = {&inv.units.force, &inv.units.moment, &inv.units.length};
+  for (int f = 0; f < 3; ++f) {
+    if (given.scaleOptions[f] == nullptr || given.scaleOptions[f]->count() == 0) continue;
+    const std::string& text = given.scaleText[f];
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || stop != text.data() + text.size() || !(value > 0.0) ||
+        !(value < 1e30)) {
+      return std::string(kScaleNames[f]) + " '" + text + "' is not a factor (a number above 0, such as 0.001)";
+    }
+    *factors[f] = value;
+    inv.units.scaled = true;
+  }
+  if (given.labelsOption != nullptr && given.labelsOption->count() > 0) {
+    const std::vector<std::string> labels = ListItems(given.labelsText);
+    if (labels.size() != 3) return "--unit-labels '" + given.labelsText + "' is not FORCE,MOMENT,LENGTH (kN,kN.m,mm)";
+    inv.units.forceLabel = labels[0];
+    inv.units.momentLabel = labels[1];
+    inv.units.lengthLabel = labels[2];
+    inv.units.scaled = true;
+  }
   int formats = 0;
   for (std::size_t f = 0; f < 3; ++f) {
     if (given.formats[f]->count() == 0) continue;
@@ -311,6 +339,18 @@ std::variant<Invocation, int> ParseCommandLine(int argc, const char* const* argv
     if (given.command == Command::kLoads || given.command == Command::kSupports ||
         given.command == Command::kEnvelope || given.command == Command::kCompare) {
       given.app->add_flag("--unrounded", inv.unrounded, "the loads' sums before the module's rounding");
+    }
+    if (given.command == Command::kLoads || given.command == Command::kDisplacements ||
+        given.command == Command::kSupports || given.command == Command::kEnvelope ||
+        given.command == Command::kCompare) {
+      const char* const names[3] = {"--scale-force", "--scale-moment", "--scale-length"};
+      const char* const helps[3] = {"multiply forces by F (another unit)", "multiply moments by F",
+                                    "multiply translations by F"};
+      for (int f = 0; f < 3; ++f) {
+        given.scaleOptions[f] = given.app->add_option(names[f], given.scaleText[f], helps[f])->type_name("F");
+      }
+      given.labelsOption = given.app->add_option("--unit-labels", given.labelsText, "the units' names: FORCE,MOMENT,LENGTH")
+                               ->type_name("LIST");
     }
     if (given.command == Command::kSupports || given.command == Command::kEnvelope ||
         given.command == Command::kCompare) {

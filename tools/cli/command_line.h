@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "output_format.h"
+#include "units.h"
 
 namespace viru4deduz::cli {
 
@@ -25,6 +26,7 @@ struct Invocation {
   std::string otherJob;                 // compare: the second job
   std::string xlsx;                     // supports, envelope, compare --xlsx FILE
   bool unrounded = false;               // loads, supports, envelope, compare --unrounded
+  Units units;                          // --scale-force, --scale-moment, --scale-length, --unit-labels
   bool thresholdGiven = false;          // compare --threshold VALUE[%]
   double threshold = 0.0;
   bool thresholdPercent = false;

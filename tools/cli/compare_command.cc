@@ -75,6 +75,13 @@ int RunCompare(const Invocation& inv) {
   } catch (const api::Error& e) {
     return ReportUnreadableOutput(e.file() == b.files.outputFile ? b.files : a.files);
   }
+  // Both sides in the units asked for; the changes and the threshold then are in them too.
+  if (inv.units.scaled) {
+    for (api::ComparedLoad& row : rows) {
+      if (row.a) row.a = inv.units.LoadComponent(row.component, *row.a);
+      if (row.b) row.b = inv.units.LoadComponent(row.component, *row.b);
+    }
+  }
   const api::ChangeThreshold threshold{inv.threshold, inv.thresholdPercent};
   const auto shown = [&](const api::ComparedLoad& row) {
     return inv.thresholdGiven ? api::AtOrPast(row, threshold) : true;
@@ -84,7 +91,7 @@ int RunCompare(const Invocation& inv) {
     different = different || (inv.thresholdGiven ? api::AtOrPast(row, threshold) : api::Changed(row));
   }
 
-  const bool whole = !inv.unrounded;  // the module's rounded loads: JSON integers
+  const bool whole = !inv.unrounded && !inv.units.scaled;  // the module's rounded loads: JSON integers
   const int decimals = whole ? 0 : 3;
   const auto side = [](const std::optional<float>& v) { return v ? std::optional<double>(*v) : std::nullopt; };
   if (inv.format == Format::kJson) {
@@ -116,7 +123,7 @@ int RunCompare(const Invocation& inv) {
     } else if (inv.format == Format::kCsv) {
       WriteCsv(std::cout, columns, source);
     } else {
-      WriteTable(std::cout, columns, source);
+      WriteTable(std::cout, columns, source, inv.units.LoadNote());
     }
   }
   if (const int status = OutputStatus()) return status;

@@ -54,9 +54,9 @@ Json ComponentObject(const ComponentKind& kind, int node, const std::array<float
 }
 
 void WriteCaseRows(Format format, const std::string& job, const std::string& outputFile,
-                   std::int32_t version, Json oneCase, Json jsonRows, const Grid& grid) {
+                   std::int32_t version, Json oneCase, Json jsonRows, const Grid& grid, const std::string& note) {
   oneCase["rows"] = std::move(jsonRows);
-  WriteCases(std::cout, format, job, outputFile, version, {std::move(oneCase)}, grid);
+  WriteCases(std::cout, format, job, outputFile, version, {std::move(oneCase)}, grid, note);
 }
 
 }  // namespace viru4deduz::cli

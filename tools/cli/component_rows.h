@@ -42,7 +42,8 @@ Json ComponentObject(const ComponentKind& kind, int node, const std::array<float
 // One case's rows as the format asks: the grid as a table or CSV, or the document of the job
 // with the case (oneCase, its "rows" taken from jsonRows).
 void WriteCaseRows(Format format, const std::string& job, const std::string& outputFile,
-                   std::int32_t version, Json oneCase, Json jsonRows, const Grid& grid);
+                   std::int32_t version, Json oneCase, Json jsonRows, const Grid& grid,
+                   const std::string& note = "");
 
 }  // namespace viru4deduz::cli
 

@@ -33,12 +33,13 @@ int RunDisplacements(const Invocation& inv) {
   for (std::size_t i = 0; i < inv.nodes.size(); ++i) {
     const bool inJob = answer.inJob[i];
     everyNodeInJob = everyNodeInJob && inJob;
-    rows.push_back(ComponentObject(kDisplacementComponents, inv.nodes[i], answer.sets[i], &inJob));
-    grid.rows.push_back(ComponentRow(kDisplacementComponents, answer.loadCase, inv.nodes[i],
-                                     answer.sets[i], answer.label, inJob));
+    const std::array<float, 6> values = inv.units.Displacements(answer.sets[i]);
+    rows.push_back(ComponentObject(kDisplacementComponents, inv.nodes[i], values, &inJob));
+    grid.rows.push_back(ComponentRow(kDisplacementComponents, answer.loadCase, inv.nodes[i], values, answer.label, inJob));
   }
   WriteCaseRows(inv.format, inv.job, files.outputFile, answer.version,
-                CaseObject(answer.loadCase, answer.label, answer.active, answer.skipped, true), std::move(rows), grid);
+                CaseObject(answer.loadCase, answer.label, answer.active, answer.skipped, true), std::move(rows), grid,
+                inv.units.DisplacementNote());
   if (const int status = OutputStatus()) return status;
   return everyNodeInJob ? kExitSuccess : kExitNoSuchNode;
 }

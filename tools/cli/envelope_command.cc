@@ -47,8 +47,17 @@ int RunEnvelope(const Invocation& inv) {
   }
 
   // Whole loads are JSON integers; the sums before the rounding, reals (three decimals in a table).
-  const int decimals = inv.unrounded ? 3 : 0;
-  const auto value = [&](float v) { return inv.unrounded ? Json(v) : WholeValue(v); };
+  const bool whole = !inv.unrounded && !inv.units.scaled;
+  const int decimals = whole ? 0 : 3;
+  const auto value = [&](float v) { return whole ? WholeValue(v) : Json(v); };
+  // Factors above 0 keep every order: the cases of the largest and smallest stay theirs.
+  for (api::SupportEnvelope& at : envelope) {
+    for (std::size_t m = 0; m < 6; ++m) {
+      api::ComponentRange& r = at.components[m];
+      r.max = inv.units.LoadComponent(static_cast<int>(m), r.max);
+      r.min = inv.units.LoadComponent(static_cast<int>(m), r.min);
+    }
+  }
   // One row per node and component: the long form that a spreadsheet filters and sorts.
   const std::vector<std::string> columns = {"NODE", "COMPONENT", "MAX", "MAX_CASE", "MIN", "MIN_CASE"};
   if (inv.format == Format::kJson) {
@@ -82,7 +91,7 @@ int RunEnvelope(const Invocation& inv) {
     if (inv.format == Format::kCsv) {
       WriteCsv(std::cout, columns, rows);
     } else {
-      WriteTable(std::cout, columns, rows);
+      WriteTable(std::cout, columns, rows, inv.units.LoadNote());
     }
   }
   return OutputStatus();

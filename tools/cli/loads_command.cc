@@ -26,12 +26,13 @@ int RunLoads(const Invocation& inv) {
     return status;
   }
 
-  const ComponentKind& kind = inv.unrounded ? kUnroundedLoadComponents : kLoadComponents;
+  const ComponentKind& kind = inv.unrounded || inv.units.scaled ? kUnroundedLoadComponents : kLoadComponents;
+  const std::array<float, 6> values = inv.units.Loads(answer.sets[0]);
   Grid grid = ComponentGrid(kind);
-  grid.rows.push_back(ComponentRow(kind, answer.loadCase, node, answer.sets[0], answer.label));
+  grid.rows.push_back(ComponentRow(kind, answer.loadCase, node, values, answer.label));
   WriteCaseRows(inv.format, inv.job, files.outputFile, answer.version,
                 CaseObject(answer.loadCase, answer.label, answer.active, answer.skipped, true),
-                Json::array({ComponentObject(kind, node, answer.sets[0])}), grid);
+                Json::array({ComponentObject(kind, node, values)}), grid, inv.units.LoadNote());
   return OutputStatus();
 }
 

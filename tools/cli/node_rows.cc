@@ -41,7 +41,9 @@ int RunNodeRows(const Invocation& inv) {
   }
   WarnOfDiscardedCases(*job, cases);
   const bool loads = inv.command == Command::kLoads;
-  const ComponentKind& kind = !loads ? kDisplacementComponents : inv.unrounded ? kUnroundedLoadComponents : kLoadComponents;
+  const ComponentKind& kind = !loads                                  ? kDisplacementComponents
+                              : inv.unrounded || inv.units.scaled ? kUnroundedLoadComponents
+                                                                  : kLoadComponents;
   const std::vector<bool> inJob = NodesInJob(*job, inv.nodes);
   int status = kExitSuccess;
   std::set<int> toldNoRestraint;
@@ -72,6 +74,7 @@ int RunNodeRows(const Invocation& inv) {
         } else {
           values = job->DisplacementsAt(node, node, k)[0];
         }
+        values = loads ? inv.units.Loads(values) : inv.units.Displacements(values);
         rows.push_back(ComponentObject(kind, node, values, loads ? nullptr : &known));
         grid.rows.push_back(ComponentRow(kind, k, node, values, label, known));
       }
@@ -82,7 +85,8 @@ int RunNodeRows(const Invocation& inv) {
   } catch (const api::Error&) {
     return ReportUnreadableOutput(files);
   }
-  WriteCases(std::cout, inv.format, inv.job, files.outputFile, job->version(), documentCases, grid);
+  WriteCases(std::cout, inv.format, inv.job, files.outputFile, job->version(), documentCases, grid,
+             loads ? inv.units.LoadNote() : inv.units.DisplacementNote());
   if (const int output = OutputStatus()) return output;
   return status;
 }

@@ -48,7 +48,8 @@ std::string FormatFloat(float value) {
   return error == std::errc() ? std::string(text, end) : std::string("?");
 }
 
-void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows) {
+void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows,
+                const std::string& note) {
   const std::size_t count = columns.size();
   // A column's numbers, and its heading above them, are right-aligned among themselves; a text
   // starts where its column starts. So a long text in a column of numbers (the control text
@@ -64,7 +65,8 @@ void WriteTable(std::ostream& out, const std::vector<std::string>& columns, cons
     }
   });
   for (std::size_t c = 0; c < count; ++c) widths[c] = std::max({widths[c], numberWidths[c], Utf8Length(columns[c])});
-  auto writeLine = [&](const std::vector<std::string>& cells, const std::vector<bool>& numbers) {
+  auto writeLine = [&](const std::vector<std::string>& cells, const std::vector<bool>& numbers,
+                       const std::string& end = "") {
     std::string line;
     for (std::size_t c = 0; c < cells.size(); ++c) {
       std::string cell = cells[c];
@@ -74,11 +76,12 @@ void WriteTable(std::ostream& out, const std::vector<std::string>& columns, cons
       line += cell + std::string(widths[c] - std::min(widths[c], Utf8Length(cell)), ' ');
     }
     line.erase(line.find_last_not_of(' ') + 1);  // no blanks after the last column
+    if (!end.empty()) line += "  " + end;
     out << line << '\n';
   };
   std::vector<bool> headings(count);
   for (std::size_t c = 0; c < count; ++c) headings[c] = numberWidths[c] > 0;
-  writeLine(columns, headings);
+  writeLine(columns, headings, note);
   // Second pass: the lines.
   rows([&](const std::vector<Cell>& row) {
     std::vector<std::string> cells;
@@ -110,7 +113,9 @@ RowSource RowsOf(const Grid& grid) {
   };
 }
 
-void WriteTable(std::ostream& out, const Grid& grid) { WriteTable(out, grid.columns, RowsOf(grid)); }
+void WriteTable(std::ostream& out, const Grid& grid, const std::string& note) {
+  WriteTable(out, grid.columns, RowsOf(grid), note);
+}
 
 void WriteCsv(std::ostream& out, const Grid& grid) { WriteCsv(out, grid.columns, RowsOf(grid)); }
 
@@ -162,7 +167,8 @@ Json CaseObject(int k, const std::string& label, bool active, bool skipped, bool
 }
 
 void WriteCases(std::ostream& out, Format format, const std::string& job, const std::string& outputFile,
-                std::int32_t version, const std::vector<Json>& cases, const Grid& grid) {
+                std::int32_t version, const std::vector<Json>& cases, const Grid& grid,
+                const std::string& note) {
   switch (format) {
     case Format::kJson: {
       JobDocument document(out, job, outputFile, version);
@@ -174,7 +180,7 @@ void WriteCases(std::ostream& out, Format format, const std::string& job, const 
       WriteCsv(out, grid);
       break;
     case Format::kTable:
-      WriteTable(out, grid);
+      WriteTable(out, grid, note);
       break;
   }
 }

@@ -48,8 +48,10 @@ std::string FormatFloat(float value);
 
 // Columns separated by two blanks, a header line first; flags read "yes" or "no". The rows are
 // taken twice: once to measure the columns, once to write them.
-void WriteTable(std::ostream& out, const Grid& grid);
-void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows);
+// note, when given, ends the header line (the units of the values).
+void WriteTable(std::ostream& out, const Grid& grid, const std::string& note = "");
+void WriteTable(std::ostream& out, const std::vector<std::string>& columns, const RowSource& rows,
+                const std::string& note = "");
 
 // A header line, then one line per row (ended by a line feed, as Unix tools expect); fields are
 // quoted as RFC 4180 has it when they hold a comma, a quote or a line break. Flags read "true" or
@@ -84,7 +86,8 @@ Json CaseObject(int k, const std::string& label, bool active, bool skipped, bool
 
 // The cases as the format asks: the grid as a table or CSV, or the job's document holding them.
 void WriteCases(std::ostream& out, Format format, const std::string& job, const std::string& outputFile,
-                std::int32_t version, const std::vector<Json>& cases, const Grid& grid);
+                std::int32_t version, const std::vector<Json>& cases, const Grid& grid,
+                const std::string& note = "");
 
 // A value's text as WriteJson writes it, indented by indent (-1: on one line).
 std::string JsonText(const Json& value, int indent);

@@ -97,10 +97,11 @@ int RunSupports(const Invocation& inv) {
         readStatus = ReportUnreadableOutput(files);
         return;
       }
+      for (api::SupportLoads& at : supports) at.loads = inv.units.Loads(at.loads);
       withSupports(k, Windows1252ToUtf8(job->Case(k).label), supports);
     }
   };
-  const ComponentKind& kind = inv.unrounded ? kUnroundedLoadComponents : kLoadComponents;
+  const ComponentKind& kind = inv.unrounded || inv.units.scaled ? kUnroundedLoadComponents : kLoadComponents;
   const auto caseObject = [&](int k, const std::string& label) {
     return CaseObject(k, label, job->Case(k).active, !job->Case(k).offered, true);
   };
@@ -128,7 +129,7 @@ int RunSupports(const Invocation& inv) {
     } else if (inv.format == Format::kCsv) {
       WriteCsv(std::cout, columns, rows);
     } else {
-      WriteTable(std::cout, columns, rows);
+      WriteTable(std::cout, columns, rows, inv.units.LoadNote());
     }
   }
   if (const int status = OutputStatus()) return status;
