@@ -16,9 +16,8 @@ namespace viru4deduz::cli {
 
 int RunCases(const Invocation& inv) {
   JobFiles files;
-  if (const int status = ResolveJob(inv.job, files)) return status;
   std::optional<api::Job> job;
-  if (const int status = OpenJob(files, job)) return status;
+  if (const int status = ResolveAndOpenJob(inv.job, files, job)) return status;
 
   Grid grid{{"CASE", "ACTIVE", "SKIPPED", "RESULTS", "LABEL"}, {}};
   std::vector<Json> cases;

@@ -27,11 +27,6 @@ struct OpenedJob {
   std::optional<api::Job> job;
 };
 
-int Open(const std::string& path, OpenedJob& opened) {
-  if (const int status = ResolveJob(path, opened.files)) return status;
-  return OpenJob(opened.files, opened.job);
-}
-
 // A value, or an empty cell where there is none.
 Cell ValueCell(const std::optional<double>& value, int decimals) {
   if (!value) return std::string();
@@ -56,8 +51,8 @@ Json JobObject(const std::string& given, const OpenedJob& opened) {
 
 int RunCompare(const Invocation& inv) {
   OpenedJob a, b;
-  if (const int status = Open(inv.job, a)) return status;
-  if (const int status = Open(inv.otherJob, b)) return status;
+  if (const int status = ResolveAndOpenJob(inv.job, a.files, a.job)) return status;
+  if (const int status = ResolveAndOpenJob(inv.otherJob, b.files, b.job)) return status;
   std::vector<int> cases;
   if (inv.caseNumber != 0) {
     const auto has = [&](const api::Job& job) {

@@ -23,9 +23,8 @@ namespace viru4deduz::cli {
 
 int RunEnvelope(const Invocation& inv) {
   JobFiles files;
-  if (const int status = ResolveJob(inv.job, files)) return status;
   std::optional<api::Job> job;
-  if (const int status = OpenJob(files, job)) return status;
+  if (const int status = ResolveAndOpenJob(inv.job, files, job)) return status;
   for (int k : inv.cases) {
     if (const int status = CheckCase(*job, k)) return status;
   }

@@ -65,6 +65,11 @@ int OpenJob(const JobFiles& files, std::optional<api::Job>& job) {
   return kExitSuccess;
 }
 
+int ResolveAndOpenJob(const std::string& argument, JobFiles& files, std::optional<api::Job>& job) {
+  if (const int status = ResolveJob(argument, files)) return status;
+  return OpenJob(files, job);
+}
+
 int CheckCase(const api::Job& job, int k) {
   const int count = static_cast<int>(job.cases().size());
   if (k < 1 || k > count) {

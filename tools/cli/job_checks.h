@@ -18,6 +18,8 @@ int ReportUnreadableOutput(const JobFiles& files);
 
 // Opens the job into job: 0, or the status of ReportUnreadableOutput.
 int OpenJob(const JobFiles& files, std::optional<api::Job>& job);
+// ResolveJob and OpenJob in one: 0, or the status of the first that fails.
+int ResolveAndOpenJob(const std::string& argument, JobFiles& files, std::optional<api::Job>& job);
 
 // Case k against the job's cases: 0; 64 for a case the job does not have (the message gives the
 // job's range); 1 for a case whose results the file does not store.

@@ -17,9 +17,8 @@ namespace viru4deduz::cli {
 
 int RunNodes(const Invocation& inv) {
   JobFiles files;
-  if (const int status = ResolveJob(inv.job, files)) return status;
   std::optional<api::Job> job;
-  if (const int status = OpenJob(files, job)) return status;
+  if (const int status = ResolveAndOpenJob(inv.job, files, job)) return status;
   std::vector<std::int32_t> nodes, supports;
   try {
     nodes = job->Nodes();
