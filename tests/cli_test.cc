@@ -469,6 +469,7 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {{"displacements", job, "--node", "10", "--node", "20", "--node", "30"}, 64, "use --case K or --all-cases"},
       {{"loads", job, "--node", "20", "--case", "1", "--json", "--csv"}, 64, "exclude each other"},
       {{"frobnicate"}, 64, "frobnicate"},
+      {{"supports", job, "--all-cases", "--xlsx", dir_ / "no-such-dir/loads.xlsx"}, 74, "loads.xlsx: No such file or directory"},
       {{"supprots", job}, 64, "'supprots' is not a subcommand: did you mean 'supports'?"},
       {{"cases", dir_.path()}, 66, "is a directory, not a job"},
       {{"cases", dir_ / "config.txt"}, 66, "config.txt is not a job: there is no output file"},

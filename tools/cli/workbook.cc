@@ -2,6 +2,9 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <type_traits>
 #include <variant>
@@ -78,6 +81,15 @@ void JobSheet(lxw_workbook* book, lxw_format* header, const std::vector<Workbook
 
 int WriteWorkbook(const std::string& path, const std::vector<WorkbookJob>& jobs, const std::string& sheetName,
                   const std::vector<std::string>& columns, const RowSource& rows) {
+  // The library writes the file only when the workbook is closed, and tells of a file it cannot
+  // create on standard error in its own words: the file is made here first, so that a path that
+  // cannot be written is told once, as every other output error is.
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fclose(file);
+  } else {
+    PrintError("cannot write " + path + ": " + std::strerror(errno));
+    return kExitOutputError;
+  }
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;  // rows go to the file as they are written
   lxw_workbook* book = workbook_new_opt(path.c_str(), &options);
