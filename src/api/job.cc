@@ -78,6 +78,7 @@ struct Job::State {
   std::vector<std::string> offeredLabels;  // the selection list, in case order
   int firstOffered = 1;
   std::optional<std::vector<std::int32_t>> restraintNodes;  // once read
+  std::optional<std::vector<std::int32_t>> nodeList;        // once read
   std::optional<SumOrder> sumOrder;  // the order each support's loads are added in, once worked out
   std::vector<std::int32_t> loadWords;  // one case's load values, reused from case to case
 
@@ -127,6 +128,15 @@ struct Job::State {
       if (!restraintNodes) FailDescribed();
     }
     return *restraintNodes;
+  }
+
+  const std::vector<std::int32_t>& NodeList() {
+    if (!nodeList) {
+      CheckCounts();
+      nodeList = file.ReadNodeList();
+      if (!nodeList) FailDescribed();
+    }
+    return *nodeList;
   }
 
   const SumOrder& SupportSumOrder() {
@@ -220,19 +230,24 @@ std::optional<int> Job::ChooseCase(UserInterface& ui) const {
 
 UserInterface& TerminalUserInterface() { return *DefaultUserInterface(); }
 
-std::vector<std::int32_t> Job::Nodes() const {
-  state_->CheckCounts();
-  std::optional<std::vector<std::int32_t>> nodes = state_->file.ReadNodeList();
-  if (!nodes) state_->FailDescribed();
-  return std::move(*nodes);
-}
+std::vector<std::int32_t> Job::Nodes() const { return state_->NodeList(); }
 
 std::vector<std::int32_t> Job::SupportNodes() const { return state_->SupportSumOrder().nodes; }
 
 Components Job::LoadsAt(std::int32_t node, int loadCase, Rounding rounding) const {
   const std::int32_t ordinal = state_->OrdinalOf(loadCase);
+  // The node's entries in the order they are added, from the order the job worked out once for
+  // every support: no pass over the restraint list for each question.
+  const SumOrder& order = state_->SupportSumOrder();
+  const auto at = std::lower_bound(order.nodes.begin(), order.nodes.end(), node);
+  std::span<const std::size_t> entries;
+  if (at != order.nodes.end() && *at == node) {
+    const auto i = static_cast<std::size_t>(at - order.nodes.begin());
+    entries = std::span<const std::size_t>(order.entries).subspan(order.firstEntry[i],
+                                                                  order.firstEntry[i + 1] - order.firstEntry[i]);
+  }
   Components loads{};
-  switch (state_->file.ReadLoadsAt(ordinal, node, loads.data(), rounding == Rounding::kWhole)) {
+  switch (state_->file.ReadLoadsOf(ordinal, entries, loads.data(), rounding == Rounding::kWhole)) {
     case ResultsRead::kRead:
       return loads;
     case ResultsRead::kNoRestraint:
@@ -250,7 +265,9 @@ std::array<Components, 2> Job::DisplacementsAt(std::int32_t nodeA, std::int32_t 
   const std::int32_t ordinal = state_->OrdinalOf(loadCase);
   const int nodes[2] = {nodeA, nodeB};
   float sets[12] = {};
-  if (state_->file.ReadDisplacementsAt(ordinal, nodes, sets) != ResultsRead::kRead) state_->FailDescribed();
+  if (state_->file.ReadDisplacementsAt(ordinal, state_->NodeList(), nodes, sets) != ResultsRead::kRead) {
+    state_->FailDescribed();
+  }
   std::array<Components, 2> answer{};
   std::copy(sets, sets + 6, answer[0].begin());
   std::copy(sets + 6, sets + 12, answer[1].begin());
@@ -271,9 +288,9 @@ void Job::SupportLoadsInto(int loadCase, std::span<float> out, Rounding rounding
 
 std::vector<SupportLoads> Job::SupportLoadsOf(int loadCase, Rounding rounding) const {
   state_->OrdinalOf(loadCase);  // a case that is not there, or has no results, is said first
-  std::vector<float> sums(6 * SupportNodes().size());
-  SupportLoadsInto(loadCase, sums, rounding);
   const std::vector<std::int32_t>& nodes = state_->SupportSumOrder().nodes;
+  std::vector<float> sums(6 * nodes.size());
+  SupportLoadsInto(loadCase, sums, rounding);
   std::vector<SupportLoads> supports(nodes.size());
   for (std::size_t i = 0; i < supports.size(); ++i) {
     supports[i].node = nodes[i];

@@ -74,15 +74,23 @@ void SpellAsGiven(const char* outputFileName, const char* spelling, int length,
 }
 
 // The answer of a loads (mode 1) or displacements (mode 2) request for stored case `ordinal`,
-// read value by value from where the file keeps it. false when a record could not be read.
+// read value by value from where the file keeps it: the restraint node numbers and the groups of
+// the node's entries, or the node list and the groups of the requested nodes. false when a record
+// could not be read.
 bool ReadAnswer(JobFile& job, int extractMode, const int* node, int resultSetCount,
                 std::int32_t ordinal, float* answer, std::int32_t& answerStatus) {
-  const ResultsRead read =
-      extractMode == 1
-          ? job.ReadLoadsAt(ordinal, node[0], answer)
-          : job.ReadDisplacementsAt(ordinal, std::span<const int>(node, static_cast<std::size_t>(
-                                                                            std::clamp(resultSetCount, 0, 2))),
-                                    answer);
+  const std::optional<std::vector<std::int32_t>> list =
+      extractMode == 1 ? job.ReadRestraintNodes() : job.ReadNodeList();
+  if (!list) return false;
+  ResultsRead read = ResultsRead::kFailed;
+  if (extractMode == 1) {
+    const std::vector<std::size_t> order =
+        EntriesInSumOrder(*list, static_cast<std::int32_t>(list->size()), node[0]);
+    read = job.ReadLoadsOf(ordinal, order, answer);
+  } else {
+    const auto sets = static_cast<std::size_t>(std::clamp(resultSetCount, 0, 2));
+    read = job.ReadDisplacementsAt(ordinal, *list, std::span<const int>(node, sets), answer);
+  }
   answerStatus = read == ResultsRead::kNoRestraint ? -1 : 0;
   return read != ResultsRead::kFailed;
 }

@@ -136,17 +136,14 @@ std::optional<std::vector<std::int32_t>> JobFile::ReadRestraintNodes() {
 
 // The sums are made by the same operations as from a work area holding the whole results, so
 // they agree bit for bit.
-ResultsRead JobFile::ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float* set, bool round) {
-  const std::optional<std::vector<std::int32_t>> nodes = ReadRestraintNodes();
-  if (!nodes) return ResultsRead::kFailed;
-  const auto count = static_cast<std::int32_t>(nodes->size());
-  const std::vector<std::size_t> order = EntriesInSumOrder(*nodes, count, node);
-  if (order.empty()) return ResultsRead::kNoRestraint;
-  std::vector<std::int32_t> groups(6 * order.size());
+ResultsRead JobFile::ReadLoadsOf(std::int32_t ordinal, std::span<const std::size_t> entries, float* set,
+                                 bool round) {
+  if (entries.empty()) return ResultsRead::kNoRestraint;
+  std::vector<std::int32_t> groups(6 * entries.size());
   ResultsValueReader reader(runtime_, kOutputUnit, layout_);
-  for (std::size_t i = 0; i < order.size(); ++i) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
     for (int v = 0; v < 6; ++v) {
-      const std::int64_t value = layout_.LoadValue(ordinal, static_cast<std::int64_t>(order[i]), v);
+      const std::int64_t value = layout_.LoadValue(ordinal, static_cast<std::int64_t>(entries[i]), v);
       if (!reader.SectionTwoValue(value, groups[6 * i + static_cast<std::size_t>(v)])) return ResultsRead::kFailed;
     }
   }
@@ -154,13 +151,12 @@ ResultsRead JobFile::ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float*
   return ResultsRead::kRead;
 }
 
-ResultsRead JobFile::ReadDisplacementsAt(std::int32_t ordinal, std::span<const int> nodes, float* sets) {
-  const std::optional<std::vector<std::int32_t>> list = ReadNodeList();
-  if (!list) return ResultsRead::kFailed;
-  const auto count = static_cast<std::int32_t>(list->size());
+ResultsRead JobFile::ReadDisplacementsAt(std::int32_t ordinal, std::span<const std::int32_t> nodeList,
+                                         std::span<const int> nodes, float* sets) {
+  const auto count = static_cast<std::int32_t>(nodeList.size());
   ResultsValueReader reader(runtime_, kOutputUnit, layout_);
   for (std::size_t set = 0; set < nodes.size(); ++set) {
-    const std::int64_t j = FirstPosition(*list, count, nodes[set]);
+    const std::int64_t j = FirstPosition(nodeList, count, nodes[set]);
     if (j < 0) continue;
     std::int32_t group[6];
     for (int v = 0; v < 6; ++v) {

@@ -77,12 +77,15 @@ class JobFile {
   // never given the memory they ask for.)
   // Whether the file is still as it was opened (size, time, not replaced).
   bool StillAsOpened();
-  // The loads at node in stored case `ordinal`: six sums, rounded (unless round is false), into
-  // set.
-  ResultsRead ReadLoadsAt(std::int32_t ordinal, std::int32_t node, float* set, bool round = true);
-  // The displacements of each node in stored case `ordinal`, six to a set, into sets; a node
-  // without displacements leaves its set alone.
-  ResultsRead ReadDisplacementsAt(std::int32_t ordinal, std::span<const int> nodes, float* sets);
+  // The loads of a node's restraint entries (0-based, in the order they are added: see
+  // EntriesInSumOrder) in stored case `ordinal`: six sums, rounded (unless round is false), into
+  // set. No entries: no restraint.
+  ResultsRead ReadLoadsOf(std::int32_t ordinal, std::span<const std::size_t> entries, float* set,
+                          bool round = true);
+  // The displacements of each node in stored case `ordinal`, six to a set, into sets, nodeList
+  // as ReadNodeList gave it; a node without displacements leaves its set alone.
+  ResultsRead ReadDisplacementsAt(std::int32_t ordinal, std::span<const std::int32_t> nodeList,
+                                  std::span<const int> nodes, float* sets);
   // The node list, and the node of every restraint entry in file order.
   std::optional<std::vector<std::int32_t>> ReadNodeList();
   std::optional<std::vector<std::int32_t>> ReadRestraintNodes();
