@@ -121,23 +121,19 @@ struct Job::State {
     return file.StoredOrdinalQuietly(number);
   }
 
-  const std::vector<std::int32_t>& RestraintNodes() {
-    if (!restraintNodes) {
+  // A list of the results read once, on first use: the file's lists do not change while the job
+  // holds it open.
+  using ListRead = std::optional<std::vector<std::int32_t>> (JobFile::*)();
+  const std::vector<std::int32_t>& ReadOnce(std::optional<std::vector<std::int32_t>>& list, ListRead read) {
+    if (!list) {
       CheckCounts();
-      restraintNodes = file.ReadRestraintNodes();
-      if (!restraintNodes) FailDescribed();
+      list = (file.*read)();
+      if (!list) FailDescribed();
     }
-    return *restraintNodes;
+    return *list;
   }
-
-  const std::vector<std::int32_t>& NodeList() {
-    if (!nodeList) {
-      CheckCounts();
-      nodeList = file.ReadNodeList();
-      if (!nodeList) FailDescribed();
-    }
-    return *nodeList;
-  }
+  const std::vector<std::int32_t>& RestraintNodes() { return ReadOnce(restraintNodes, &JobFile::ReadRestraintNodes); }
+  const std::vector<std::int32_t>& NodeList() { return ReadOnce(nodeList, &JobFile::ReadNodeList); }
 
   const SumOrder& SupportSumOrder() {
     if (!sumOrder) {
